@@ -1,0 +1,38 @@
+# Shared by the scripts: paths, logging, the Wine prefix and the virtual display of one run.
+VELNOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VELNOR_BUILD="${VELNOR_BUILD:-$VELNOR_ROOT/build}"
+VELNOR_CACHE="${VELNOR_CACHE:-$HOME/.cache/velnor}"
+export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+say() { printf '[velnor] %s\n' "$*" >&2; }
+
+# A fresh, throw-away Wine prefix; one wineserver kept alive for the whole run.
+velnor_wine_prefix() {
+  export WINEPREFIX="$1"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  say "preparing Wine prefix $WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || { say "wineboot failed"; return 1; }
+  wineserver -w
+  wineserver -p >/dev/null 2>&1 &
+}
+
+# Xvfb on the first free display; sets DISPLAY and VELNOR_XVFB_PID.
+velnor_xvfb() {
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VELNOR_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  done
+  say "could not start Xvfb"; return 1
+}
+
+velnor_cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  [ -n "${VELNOR_XVFB_PID:-}" ] && kill "$VELNOR_XVFB_PID" >/dev/null 2>&1 || true
+}

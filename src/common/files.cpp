@@ -1,0 +1,112 @@
+// File and folder services over the Windows file system and shell.
+#include "common/files.h"
+
+#include <windows.h>
+
+#include "common/app.h"
+#include "common/char_helpers.h"
+#include "common/drives.h"
+#include "common/error_log.h"
+#include "common/system.h"
+#include "common/text.h"
+
+namespace {
+
+// True when a listing of the path with the directory attribute returns a real name.
+bool mListsAsFolder(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA(gToAnsi(path).c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  do {
+    const std::string name = data.cFileName;
+    if (!name.empty() && name != "." && name != "..") found = true;
+  } while (!found && FindNextFileA(h, &data));
+  FindClose(h);
+  return found;
+}
+
+std::string mEnv(const char* name) {
+  const DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
+  if (n == 0) return {};
+  std::string value(n, '\0');
+  const DWORD got = GetEnvironmentVariableA(name, value.data(), n);
+  value.resize(got < n ? got : 0);
+  return gFromAnsi(value);
+}
+
+}  // namespace
+
+bool gChkFileExists(const std::string& path) {
+  if (gTrim(path).empty()) return false;
+  if (path.size() >= 2 && path.compare(path.size() - 2, 2, "\\*") == 0) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA(gToAnsi(path).c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    do {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found = true;
+    } while (!found && FindNextFileA(h, &data));
+    FindClose(h);
+    return found;
+  }
+  HANDLE h = CreateFileA(gToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // A folder opens only with backup semantics, so what opened here is a file.
+  CloseHandle(h);
+  return true;
+}
+
+bool gChkDirExists(const std::string& path, bool driveTest) {
+  const std::string folder = gUnRoot(path);
+  if (!driveTest && !folder.empty() && folder.back() == ':') return gChkDriveMediaCondition(folder);
+  return mListsAsFolder(folder);
+}
+
+std::string gGetWinDir() {
+  char buffer[MAX_PATH] = {};
+  const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    gErrRaiseLastError();
+    gProcError("gGetWinDir", "");
+    return {};
+  }
+  return gFromAnsi(buffer);
+}
+
+std::string gGetWinTempDir() {
+  std::string chosen;
+  for (const std::string& candidate : {mEnv("temp"), mEnv("tmp"), gAddRoot(gGetWinDir()) + "Temp"}) {
+    if (!candidate.empty() && mListsAsFolder(gUnRoot(candidate))) {
+      chosen = candidate;
+      break;
+    }
+  }
+  if (chosen.empty()) chosen = gGetAppPath();
+  return gGetLongFileName(chosen);
+}
+
+std::string gGetLongFileName(const std::string& path) {
+  char buffer[MAX_PATH] = {};
+  const DWORD n = GetLongPathNameA(gToAnsi(path).c_str(), buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    gErrRaiseLastError();
+    gProcError("gGetLongFileName", "");
+    return path;
+  }
+  return gFromAnsi(buffer);
+}
+
+bool gShellExecute(const std::string& file, int showCommand) {
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  const auto code = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", gToAnsi(file).c_str(), nullptr, folder, showCommand));
+  switch (code) {
+    case 0: case 2: case 3: case 5: case 8: case 11:
+      return false;
+    default:
+      return !(code >= 26 && code <= 32);
+  }
+}
