@@ -1,0 +1,99 @@
+// Folder layer: pack a folder tree into an archive and unpack an archive into a folder,
+// through replaceable file-system and name-conversion hooks.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lzh/header.h"
+#include "lzh/stream.h"
+#include "lzh/writer.h"
+
+namespace lzh {
+
+struct FileInfo {
+    std::filesystem::path name;  // a single component
+    bool is_directory = false;
+    std::uint64_t size = 0;
+    std::int64_t mtime = 0;  // Unix seconds
+    std::uint8_t attributes = attr::Archive;
+};
+
+// Everything the folder layer does to the disk goes through here, so the Windows build can
+// add attribute handling and long-path support by overriding it.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual Status list(const std::filesystem::path& folder, std::vector<FileInfo>& entries);
+    virtual Status open_read(const std::filesystem::path& file, std::unique_ptr<InputStream>& stream);
+    virtual Status open_write(const std::filesystem::path& file,
+                              std::unique_ptr<SeekableOutputStream>& stream);
+    // Flushes and closes a stream from open_write; must report a failed final write.
+    virtual Status close_write(std::unique_ptr<SeekableOutputStream>& stream);
+    virtual Status make_folder(const std::filesystem::path& folder);  // with parents
+    virtual Status set_info(const std::filesystem::path& path, std::int64_t mtime,
+                            std::uint8_t attributes);
+    virtual bool exists(const std::filesystem::path& path);
+    virtual bool is_folder(const std::filesystem::path& path);
+    virtual Status rename(const std::filesystem::path& from, const std::filesystem::path& to);
+    virtual Status remove(const std::filesystem::path& path);
+};
+
+// Converts one name component between the file system's form and archive bytes.
+class NameCodec {
+public:
+    virtual ~NameCodec() = default;
+    virtual bool to_archive(const std::filesystem::path& component, std::string& bytes) = 0;
+    virtual bool from_archive(const std::string& bytes, std::filesystem::path& component) = 0;
+};
+
+// Uses the path's native narrow string as is (on Windows: the ANSI code page).
+class RawNameCodec final : public NameCodec {
+public:
+    bool to_archive(const std::filesystem::path& component, std::string& bytes) override;
+    bool from_archive(const std::string& bytes, std::filesystem::path& component) override;
+};
+
+#ifndef _WIN32
+// UTF-8 file names <-> CP932 (Shift-JIS) archive names via iconv. Names that are not valid
+// CP932 in an archive are used as raw bytes so that they can still be restored.
+class Cp932NameCodec final : public NameCodec {
+public:
+    Cp932NameCodec();
+    ~Cp932NameCodec() override;
+    bool available() const;
+    bool to_archive(const std::filesystem::path& component, std::string& bytes) override;
+    bool from_archive(const std::string& bytes, std::filesystem::path& component) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+#endif
+
+struct PackOptions {
+    WriterOptions writer;
+    ProgressFn progress;  // (file bytes done, total file bytes)
+};
+
+struct UnpackOptions {
+    ProgressFn progress;  // (archive bytes read, archive size or 0 when unknown)
+};
+
+// Packs the contents of `folder` (not the folder itself) with paths relative to it.
+Status pack_folder(FileSystem& fs, NameCodec& names, const std::filesystem::path& folder,
+                   SeekableOutputStream& archive, const PackOptions& options = {});
+
+// Unpacks every member below `destination`. Each file is written under a temporary name and
+// renamed only after its CRC matched. Unsafe names are refused. Goes on with later members
+// after a bad one when the archive structure allows it, and returns the first failure.
+Status unpack_folder(FileSystem& fs, NameCodec& names, InputStream& archive,
+                     const std::filesystem::path& destination, const UnpackOptions& options = {});
+
+// Checks every member's CRC without writing anything.
+Status test_archive(InputStream& archive, const UnpackOptions& options = {});
+
+}  // namespace lzh

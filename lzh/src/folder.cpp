@@ -1,0 +1,342 @@
+// Folder layer: recursive pack, safe unpack via temporary files, and archive test.
+#include "lzh/folder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+#include "lzh/reader.h"
+
+namespace fs = std::filesystem;
+
+namespace lzh {
+
+namespace {
+
+Status fs_error(const std::string& what, const fs::path& path, const std::error_code& ec) {
+    return Status::io_error(what + " " + path.string() + ": " + ec.message());
+}
+
+std::int64_t to_unix(fs::file_time_type t) {
+    auto sys = fs::file_time_type::clock::to_sys(t);
+    return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
+}
+
+fs::file_time_type from_unix(std::int64_t t) {
+    return fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(t)));
+}
+
+}  // namespace
+
+// ---- default file system -------------------------------------------------------------------
+
+Status FileSystem::list(const fs::path& folder, std::vector<FileInfo>& entries) {
+    entries.clear();
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec), end;
+    if (ec) return fs_error("cannot list", folder, ec);
+    for (; it != end; it.increment(ec)) {
+        if (ec) return fs_error("cannot list", folder, ec);
+        const fs::directory_entry& de = *it;
+        FileInfo info;
+        info.name = de.path().filename();
+        auto st = de.symlink_status(ec);
+        if (ec) return fs_error("cannot stat", de.path(), ec);
+        if (fs::is_symlink(st)) continue;  // links are not followed: they could leave the folder
+        info.is_directory = fs::is_directory(st);
+        if (!info.is_directory && !fs::is_regular_file(st)) continue;
+        if (!info.is_directory) {
+            info.size = de.file_size(ec);
+            if (ec) return fs_error("cannot stat", de.path(), ec);
+        }
+        auto t = de.last_write_time(ec);
+        info.mtime = ec ? 0 : to_unix(t);
+        info.attributes = info.is_directory ? attr::Directory : attr::Archive;
+        if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) info.attributes |= attr::ReadOnly;
+        entries.push_back(std::move(info));
+    }
+    std::sort(entries.begin(), entries.end(), [](const FileInfo& a, const FileInfo& b) { return a.name < b.name; });
+    return Status::ok();
+}
+
+Status FileSystem::open_read(const fs::path& file, std::unique_ptr<InputStream>& stream) {
+    auto in = std::make_unique<FileInputStream>();
+    LZH_TRY(in->open(file));
+    stream = std::move(in);
+    return Status::ok();
+}
+
+Status FileSystem::open_write(const fs::path& file, std::unique_ptr<SeekableOutputStream>& stream) {
+    auto out = std::make_unique<FileOutputStream>();
+    LZH_TRY(out->open(file));
+    stream = std::move(out);
+    return Status::ok();
+}
+
+Status FileSystem::close_write(std::unique_ptr<SeekableOutputStream>& stream) {
+    Status s;
+    if (auto* file = dynamic_cast<FileOutputStream*>(stream.get())) s = file->close();
+    stream.reset();
+    return s;
+}
+
+Status FileSystem::make_folder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder, ec)) return fs_error("cannot create folder", folder, ec);
+    return Status::ok();
+}
+
+Status FileSystem::set_info(const fs::path& path, std::int64_t mtime, std::uint8_t attributes) {
+    std::error_code ec;
+    fs::last_write_time(path, from_unix(mtime), ec);
+    if (ec) return fs_error("cannot set time of", path, ec);
+    if ((attributes & attr::ReadOnly) && !(attributes & attr::Directory)) {
+        fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove, ec);
+        if (ec) return fs_error("cannot set attributes of", path, ec);
+    }
+    return Status::ok();
+}
+
+bool FileSystem::exists(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+bool FileSystem::is_folder(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(fs::symlink_status(path, ec));
+}
+
+Status FileSystem::rename(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) {
+        // Some platforms refuse to replace an existing file.
+        std::error_code ignored;
+        fs::remove(to, ignored);
+        ec.clear();
+        fs::rename(from, to, ec);
+    }
+    if (ec) return fs_error("cannot rename to", to, ec);
+    return Status::ok();
+}
+
+Status FileSystem::remove(const fs::path& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    if (ec) return fs_error("cannot remove", path, ec);
+    return Status::ok();
+}
+
+bool RawNameCodec::to_archive(const fs::path& component, std::string& bytes) {
+    bytes = component.string();
+    return true;
+}
+
+bool RawNameCodec::from_archive(const std::string& bytes, fs::path& component) {
+    component = fs::path(bytes);
+    return true;
+}
+
+// ---- pack ----------------------------------------------------------------------------------
+
+namespace {
+
+struct PackItem {
+    fs::path path;
+    std::string name;
+    FileInfo info;
+};
+
+Status collect(FileSystem& fsys, NameCodec& names, const fs::path& folder, const std::string& prefix,
+               std::vector<PackItem>& items, int depth) {
+    if (depth > 256) return Status::unsupported("folders nested too deeply");
+    std::vector<FileInfo> entries;
+    LZH_TRY(fsys.list(folder, entries));
+    for (auto& info : entries) {
+        std::string bytes;
+        if (!names.to_archive(info.name, bytes) || bytes.empty())
+            return Status::unsupported("file name cannot be stored: " + (folder / info.name).string());
+        PackItem item{folder / info.name, prefix + bytes, info};
+        items.push_back(item);
+        if (info.is_directory) LZH_TRY(collect(fsys, names, item.path, item.name + "/", items, depth + 1));
+    }
+    return Status::ok();
+}
+
+}  // namespace
+
+Status pack_folder(FileSystem& fsys, NameCodec& names, const fs::path& folder, SeekableOutputStream& archive,
+                   const PackOptions& options) {
+    std::vector<PackItem> items;
+    LZH_TRY(collect(fsys, names, folder, "", items, 0));
+    std::uint64_t total = 0;
+    for (const auto& item : items) total += item.info.size;
+
+    Writer writer(archive, options.writer);
+    std::uint64_t done_before = 0;
+    for (const auto& item : items) {
+        MemberInfo member{item.name, item.info.mtime, item.info.attributes, item.info.size};
+        if (item.info.is_directory) {
+            LZH_TRY(writer.add_directory(member));
+            continue;
+        }
+        std::unique_ptr<InputStream> in;
+        LZH_TRY(fsys.open_read(item.path, in));
+        ProgressFn progress;
+        if (options.progress)
+            progress = [&](std::uint64_t done, std::uint64_t) { return options.progress(done_before + std::min(done, item.info.size), total); };
+        Status s = writer.add_file(member, *in, progress);
+        if (!s.is_ok()) return Status(s.code(), item.path.string() + ": " + s.message());
+        done_before += item.info.size;
+    }
+    LZH_TRY(writer.finish());
+    if (options.progress && !options.progress(total, total)) return Status::aborted();
+    return Status::ok();
+}
+
+// ---- unpack --------------------------------------------------------------------------------
+
+namespace {
+
+// A single plain component that cannot climb out or name a root.
+bool plain_component(const fs::path& p) {
+    if (p.empty() || p.has_root_path() || p == "." || p == "..") return false;
+    auto it = p.begin();
+    return std::next(it) == p.end();
+}
+
+Status resolve(NameCodec& names, const fs::path& destination, const std::vector<std::string>& parts,
+               fs::path& target) {
+    target = destination;
+    for (const auto& part : parts) {
+        fs::path component;
+        if (!names.from_archive(part, component) || !plain_component(component))
+            return Status::data_error("member name is not usable here: " + part);
+        target /= component;
+    }
+    return Status::ok();
+}
+
+fs::path temporary_for(FileSystem& fsys, const fs::path& target) {
+    for (int i = 0;; ++i) {
+        fs::path candidate = target.parent_path() / (".~lzh" + std::to_string(i) + ".tmp");
+        if (!fsys.exists(candidate)) return candidate;
+    }
+}
+
+}  // namespace
+
+Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, const fs::path& destination,
+                     const UnpackOptions& options) {
+    Reader reader(archive);
+    const std::uint64_t archive_size = archive.size().value_or(0);
+    Status first;
+    auto note = [&](const Status& s, const std::string& member) {
+        if (first.is_ok() && !s.is_ok()) first = Status(s.code(), member + ": " + s.message());
+    };
+    struct Folder {
+        fs::path path;
+        std::int64_t mtime;
+        std::uint8_t attributes;
+    };
+    std::vector<Folder> folders;
+    LZH_TRY(fsys.make_folder(destination));
+
+    for (;;) {
+        Entry e;
+        bool has = false;
+        Status s = reader.next(e, has);
+        if (!s.is_ok()) {
+            note(s, "archive");
+            break;
+        }
+        if (!has) break;
+        if (options.progress && !options.progress(reader.position(), archive_size)) return Status::aborted();
+
+        std::vector<std::string> parts;
+        fs::path target;
+        s = split_safe_name(e.name, parts);
+        if (s.is_ok() && parts.empty() && !e.is_directory()) s = Status::data_error("member has no name");
+        if (s.is_ok()) s = resolve(names, destination, parts, target);
+        // An existing link inside the destination could lead anywhere: only real folders count.
+        if (s.is_ok()) {
+            fs::path prefix = destination;
+            for (std::size_t i = 0; i + 1 < parts.size() + (e.is_directory() ? 1 : 0) && s.is_ok(); ++i) {
+                fs::path component;
+                names.from_archive(parts[i], component);
+                prefix /= component;
+                if (fsys.exists(prefix) && !fsys.is_folder(prefix)) s = Status::data_error("path runs through a non-folder");
+            }
+        }
+        if (!s.is_ok()) {
+            note(s, e.name);
+            continue;
+        }
+        if (e.is_directory()) {
+            if (parts.empty()) continue;
+            s = fsys.make_folder(target);
+            if (s.is_ok()) folders.push_back({target, e.mtime, e.attributes});
+            note(s, e.name);
+            continue;
+        }
+        if (e.method == Method::Unknown) {
+            note(Status::unsupported("compression method " + e.method_id), e.name);
+            continue;
+        }
+        s = fsys.make_folder(target.parent_path());
+        if (!s.is_ok()) {
+            note(s, e.name);
+            continue;
+        }
+        if (fsys.is_folder(target)) {
+            note(Status::data_error("a folder of that name exists"), e.name);
+            continue;
+        }
+        const fs::path temp = temporary_for(fsys, target);
+        std::unique_ptr<SeekableOutputStream> out;
+        s = fsys.open_write(temp, out);
+        if (s.is_ok()) {
+            ProgressFn progress;
+            if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
+            s = reader.extract(*out, progress);
+            Status closed = fsys.close_write(out);
+            if (s.is_ok()) s = closed;
+        }
+        if (s.is_ok()) s = fsys.rename(temp, target);
+        if (!s.is_ok()) {
+            fsys.remove(temp);
+            if (s.code() == StatusCode::Aborted) return s;
+            note(s, e.name);
+            continue;
+        }
+        note(fsys.set_info(target, e.mtime, e.attributes), e.name);
+    }
+    // Deepest first, after all files, since creating files inside changes a folder's time.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) note(fsys.set_info(it->path, it->mtime, it->attributes), it->path.string());
+    if (first.is_ok() && options.progress && !options.progress(archive_size, archive_size)) return Status::aborted();
+    return first;
+}
+
+Status test_archive(InputStream& archive, const UnpackOptions& options) {
+    Reader reader(archive);
+    const std::uint64_t archive_size = archive.size().value_or(0);
+    Status first;
+    for (;;) {
+        Entry e;
+        bool has = false;
+        Status s = reader.next(e, has);
+        if (!s.is_ok()) return first.is_ok() ? s : first;
+        if (!has) break;
+        ProgressFn progress;
+        if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
+        s = reader.test(progress);
+        if (s.code() == StatusCode::Aborted) return s;
+        if (!s.is_ok() && first.is_ok()) first = Status(s.code(), e.name + ": " + s.message());
+    }
+    return first;
+}
+
+}  // namespace lzh
