@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/app.h"
 #include "common/files.h"
@@ -167,4 +168,5 @@ void gProcFatalError(std::string_view procName, std::string_view detail) {
   }
   gProcEndProgram();
   gUi().EndProgram(1);
+  std::abort();  // EndProgram never returns; this tells the compiler so
 }

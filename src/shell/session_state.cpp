@@ -1,0 +1,7 @@
+// The session of this run.
+#include "shell/session_state.h"
+
+SessionState& gSession() {
+  static SessionState session;
+  return session;
+}
