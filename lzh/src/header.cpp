@@ -224,7 +224,9 @@ Status parse_header(ArchiveInput& in, Entry& e, bool& has_entry) {
     std::vector<std::uint8_t> h(22);
     std::size_t got = 0;
     LZH_TRY(in.read(h.data(), 1, got));
-    if (got == 0 || h[0] == 0) return Status::ok();  // end marker, or no marker at all
+    // Every writer ends with a zero byte; without it later members may have been cut off.
+    if (got == 0) return Status::data_error("archive is truncated (no end marker)");
+    if (h[0] == 0) return Status::ok();
     LZH_TRY(in.read(h.data() + 1, 21, got));
     if (got < 21) return truncated();
     if (h[2] != '-' || h[6] != '-') return Status::data_error("not an LZH member header");
@@ -295,8 +297,10 @@ Status parse_header(ArchiveInput& in, Entry& e, bool& has_entry) {
             next = get16(h.data() + at - 2);
         }
         header_bytes = at;  // anything after is padding
+    } else if (e.header_level == 3) {
+        return Status::unsupported("header level 3");
     } else {
-        return Status::unsupported("header level " + std::to_string(e.header_level));
+        return Status::data_error("not an LZH member header (level " + std::to_string(e.header_level) + ")");
     }
 
     if (x.crc_offset >= 0) {
@@ -350,8 +354,10 @@ Status build_header(const Entry& e, std::vector<std::uint8_t>& out) {
     };
     const std::uint8_t zero_crc[2] = {0, 0};
     add_ext(0x00, zero_crc, 2);
-    bool long_name = e.header_level == 1 && base.size() > 200;
-    if (e.header_level == 2 || long_name) add_ext(0x01, base.data(), base.size());
+    // Level 1 readers split the base name field at '\\' even inside Shift-JIS characters, so
+    // such names (and long ones) go into an extended header instead.
+    bool name_in_ext = e.header_level == 1 && (base.size() > 200 || base.find('\\') != std::string::npos);
+    if (e.header_level == 2 || name_in_ext) add_ext(0x01, base.data(), base.size());
     if (!dir.empty()) add_ext(0x02, dir.data(), dir.size());
     const std::uint8_t attributes[2] = {e.attributes, 0};
     add_ext(0x40, attributes, 2);
@@ -376,7 +382,7 @@ Status build_header(const Entry& e, std::vector<std::uint8_t>& out) {
     out.clear();
     const char* id = method_id(e.method);
     if (e.header_level == 1) {
-        std::string field = long_name ? std::string() : base;
+        std::string field = name_in_ext ? std::string() : base;
         const std::size_t base_total = 22 + field.size() + 2 + 1 + 2;
         if (base_total - 2 > 255) return Status::unsupported("name too long for header level 1");
         out.push_back(static_cast<std::uint8_t>(base_total - 2));

@@ -31,7 +31,7 @@ private:
     Status status_;
 };
 
-// Reads one header. has_entry is false at the end marker or the end of the stream.
+// Reads one header. has_entry is false at the end marker; a missing marker is a DataError.
 Status parse_header(ArchiveInput& in, Entry& entry, bool& has_entry);
 
 // Serialises a header for `entry` (level 1 or 2). The layout depends only on the name and

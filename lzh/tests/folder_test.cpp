@@ -1,1 +1,177 @@
-// placeholder
+// Folder pack/unpack: tree round trip, traversal refusal, temp-file handling, abort.
+#include <gtest/gtest.h>
+
+#include "lzh/folder.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace lzh::test {
+namespace {
+
+Bytes pack(const fs::path& folder, Method method = Method::Lh7, ProgressFn progress = {}, Status* status = nullptr) {
+    FileSystem fsys;
+    RawNameCodec names;
+    MemoryOutputStream out;
+    PackOptions options;
+    options.writer.method = method;
+    options.progress = std::move(progress);
+    Status s = pack_folder(fsys, names, folder, out, options);
+    if (status) *status = s;
+    else EXPECT_TRUE(s.is_ok()) << s.message();
+    return out.data();
+}
+
+Status unpack(const Bytes& archive, const fs::path& dest, ProgressFn progress = {}) {
+    FileSystem fsys;
+    RawNameCodec names;
+    MemoryInputStream in(archive);
+    UnpackOptions options;
+    options.progress = std::move(progress);
+    return unpack_folder(fsys, names, in, dest, options);
+}
+
+// Every file below `root` relative to it, with contents; folders end in '/'.
+std::map<std::string, Bytes> snapshot(const fs::path& root) {
+    std::map<std::string, Bytes> m;
+    for (auto& de : fs::recursive_directory_iterator(root)) {
+        std::string rel = fs::relative(de.path(), root).generic_string();
+        if (de.is_directory()) m[rel + "/"] = {};
+        else m[rel] = read_file(de.path());
+    }
+    return m;
+}
+
+TEST(Folder, TreeRoundTripKeepsContentsFoldersAndTimes) {
+    TempDir tmp;
+    const fs::path src = tmp / "src";
+    write_file(src / "top.txt", text_bytes(100000, 31));
+    write_file(src / "a/b/c/deep.bin", random_bytes(70000, 32));
+    write_file(src / "a/empty.txt", Bytes{});
+    fs::create_directories(src / "a/empty_folder");
+    write_file(src / "big.txt", text_bytes(3 << 20, 33));
+    fs::last_write_time(src / "top.txt", fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1500000000))));
+    fs::last_write_time(src / "a/b", fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1400000000))));
+
+    for (Method method : {Method::Lh5, Method::Lh7}) {
+        Bytes archive = pack(src, method);
+        const fs::path dst = tmp / ("dst" + std::string(method_id(method)));
+        ASSERT_TRUE(unpack(archive, dst).is_ok());
+        EXPECT_EQ(snapshot(dst), snapshot(src));
+        auto secs = [](const fs::path& p) {
+            return std::chrono::duration_cast<std::chrono::seconds>(fs::file_time_type::clock::to_sys(fs::last_write_time(p)).time_since_epoch()).count();
+        };
+        EXPECT_EQ(secs(dst / "top.txt"), 1500000000);
+        EXPECT_EQ(secs(dst / "a/b"), 1400000000);
+    }
+}
+
+TEST(Folder, ReadOnlyAttributeIsKept) {
+    TempDir tmp;
+    write_file(tmp / "src/ro.txt", std::string("keep me"));
+    fs::permissions(tmp / "src/ro.txt", fs::perms::owner_read | fs::perms::group_read);
+    Bytes archive = pack(tmp / "src");
+    std::vector<Member> back;
+    std::vector<Entry> entries;
+    ASSERT_TRUE(read_archive(archive, back, &entries).is_ok());
+    EXPECT_TRUE(entries[0].attributes & attr::ReadOnly);
+    ASSERT_TRUE(unpack(archive, tmp / "dst").is_ok());
+    EXPECT_EQ(fs::status(tmp / "dst/ro.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST(Folder, HostileNamesAreRefusedAndNothingLandsOutside) {
+    TempDir tmp;
+    const fs::path dest = tmp / "dest";
+    const std::vector<std::string> hostile = {"../escape1.txt", "a/../../escape2.txt", "/tmp/lzh-abs-escape.txt",
+                                              "C:/escape3.txt", "..\\escape4.txt", "\\escape5.txt", "a/b:ads.txt"};
+    for (const auto& name : hostile) {
+        SCOPED_TRACE(name);
+        Bytes archive = make_archive({{"good.txt", {'o', 'k'}}, {name, {'x'}}, {"after.txt", {'y'}}});
+        Status s = unpack(archive, dest);
+        EXPECT_EQ(s.code(), StatusCode::DataError) << s.message();
+        // The good members around it were still restored.
+        EXPECT_EQ(read_file(dest / "good.txt"), (Bytes{'o', 'k'}));
+        EXPECT_EQ(read_file(dest / "after.txt"), (Bytes{'y'}));
+    }
+    for (const auto& de : fs::recursive_directory_iterator(tmp.path()))
+        EXPECT_EQ(de.path().filename().string().find("escape"), std::string::npos) << de.path();
+    EXPECT_FALSE(fs::exists("/tmp/lzh-abs-escape.txt"));
+    EXPECT_FALSE(fs::exists(tmp.path().parent_path() / "escape1.txt"));
+}
+
+TEST(Folder, SymlinkInsideDestinationIsNotFollowed) {
+    TempDir tmp;
+    fs::create_directories(tmp / "dest");
+    fs::create_directories(tmp / "outside");
+    fs::create_directory_symlink(tmp / "outside", tmp / "dest/link");
+    Bytes archive = make_archive({{"link/planted.txt", {'x'}}});
+    EXPECT_EQ(unpack(archive, tmp / "dest").code(), StatusCode::DataError);
+    EXPECT_TRUE(fs::is_empty(tmp / "outside"));
+}
+
+TEST(Folder, BadCrcLeavesNoFileAndNoTemporary) {
+    TempDir tmp;
+    Bytes archive = make_archive({{"ok.txt", text_bytes(4000, 34)}, {"bad.txt", text_bytes(4000, 35)}}, Method::Lh5);
+    // Corrupt the tail of the second member's data (just before the end marker).
+    archive[archive.size() - 20] ^= 0x40;
+    write_file(tmp / "dest/bad.txt", std::string("previous version"));
+    Status s = unpack(archive, tmp / "dest");
+    EXPECT_EQ(s.code(), StatusCode::DataError);
+    EXPECT_EQ(read_file(tmp / "dest/ok.txt"), text_bytes(4000, 34));
+    // The earlier file of the same name is untouched, and no temporary is left over.
+    EXPECT_EQ(read_file(tmp / "dest/bad.txt"), (Bytes{'p', 'r', 'e', 'v', 'i', 'o', 'u', 's', ' ', 'v', 'e', 'r', 's', 'i', 'o', 'n'}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "dest"), fs::directory_iterator()), 2);
+}
+
+TEST(Folder, TruncatedArchiveFailsOverall) {
+    TempDir tmp;
+    write_file(tmp / "src/one.txt", text_bytes(20000, 36));
+    write_file(tmp / "src/two.txt", text_bytes(20000, 37));
+    Bytes archive = pack(tmp / "src");
+    archive.resize(archive.size() - 1);  // only the end marker is missing
+    EXPECT_EQ(unpack(archive, tmp / "dest").code(), StatusCode::DataError);
+    MemoryInputStream in(archive);
+    EXPECT_EQ(test_archive(in).code(), StatusCode::DataError);
+}
+
+TEST(Folder, ProgressReachesTotalAndCanAbort) {
+    TempDir tmp;
+    write_file(tmp / "src/a.txt", text_bytes(600000, 38));
+    write_file(tmp / "src/b.txt", text_bytes(600000, 39));
+    std::uint64_t last = 0, total = 0;
+    bool monotonic = true;
+    Bytes archive = pack(tmp / "src", Method::Lh7, [&](std::uint64_t d, std::uint64_t t) {
+        monotonic = monotonic && d >= last;
+        last = d;
+        total = t;
+        return true;
+    });
+    EXPECT_TRUE(monotonic);
+    EXPECT_EQ(total, 1200000u);
+    EXPECT_EQ(last, total);
+
+    Status s;
+    pack(tmp / "src", Method::Lh7, [](std::uint64_t d, std::uint64_t) { return d < 700000; }, &s);
+    EXPECT_EQ(s.code(), StatusCode::Aborted);
+
+    EXPECT_EQ(unpack(archive, tmp / "dest", [](std::uint64_t, std::uint64_t) { return false; }).code(), StatusCode::Aborted);
+    for (const auto& de : fs::recursive_directory_iterator(tmp / "dest"))
+        EXPECT_EQ(de.path().filename().string().rfind(".~lzh", 0), std::string::npos) << "temporary left: " << de.path();
+}
+
+TEST(Folder, Cp932CodecConvertsBothWaysAndPassesUnknownBytes) {
+    Cp932NameCodec codec;
+    ASSERT_TRUE(codec.available());
+    std::string bytes;
+    ASSERT_TRUE(codec.to_archive(fs::path(kUtf8Hyou + ".txt"), bytes));
+    EXPECT_EQ(bytes, kSjisHyou + ".txt");
+    fs::path back;
+    ASSERT_TRUE(codec.from_archive(kSjisNihongo, back));
+    EXPECT_EQ(back.string(), kUtf8Nihongo);
+    ASSERT_TRUE(codec.from_archive("\x80\xff", back));  // not CP932: kept as raw bytes
+    EXPECT_EQ(back.string(), "\x80\xff");
+    EXPECT_FALSE(codec.to_archive(fs::path("\xf0\x9f\x98\x80"), bytes));  // emoji has no CP932 form
+}
+
+}  // namespace
+}  // namespace lzh::test

@@ -93,7 +93,8 @@ Status pack_folder(FileSystem& fs, NameCodec& names, const std::filesystem::path
 Status unpack_folder(FileSystem& fs, NameCodec& names, InputStream& archive,
                      const std::filesystem::path& destination, const UnpackOptions& options = {});
 
-// Checks every member's CRC without writing anything.
+// Checks every member's CRC without writing anything; names that unpacking would refuse
+// fail the test too.
 Status test_archive(InputStream& archive, const UnpackOptions& options = {});
 
 }  // namespace lzh

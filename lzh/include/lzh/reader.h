@@ -17,7 +17,8 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
-    // Reads the next member header. At the end of the archive returns Ok with has_entry false.
+    // Reads the next member header. At the end marker returns Ok with has_entry false; an
+    // archive that stops without the marker is a DataError (members may be missing).
     // The data of the previous member is skipped if it was not extracted.
     Status next(Entry& entry, bool& has_entry);
 
