@@ -88,9 +88,12 @@ Status read_c_lengths(BitReader& in, const HuffmanDecoder& pt, HuffmanDecoder& t
 
 // ---- encoding ------------------------------------------------------------------------------
 
-constexpr std::size_t kChunkTokens = 4096;  // block-split decisions are taken per chunk
+constexpr std::size_t kChunkTokens = 2048;  // block-split decisions are taken per chunk
 constexpr std::size_t kLookBytes = 256 * 1024;
 constexpr int kHashBits = 16;
+// Chains are keyed on 4 bytes: 3-byte matches rarely pay for themselves, and skipping them
+// keeps the chains short and the lazy step better informed.
+constexpr std::size_t kHashBytes = 4;
 constexpr int kTooFar = 4096;  // a 3-byte match further away costs more than three literals
 
 inline int position_code(std::uint32_t offset) { return offset ? std::bit_width(offset) : 0; }
@@ -232,7 +235,8 @@ struct LhEncoder::Impl {
     }
 
     std::uint32_t hash_at(std::size_t p) const {
-        std::uint32_t v = (std::uint32_t{buf[p]} << 16) | (std::uint32_t{buf[p + 1]} << 8) | buf[p + 2];
+        std::uint32_t v;
+        std::memcpy(&v, buf.data() + p, kHashBytes);
         return (v * 2654435761u) >> (32 - kHashBits);
     }
 
@@ -478,7 +482,7 @@ struct LhEncoder::Impl {
             if (pos >= avail) break;
             const std::size_t lookahead = avail - pos;
             std::int32_t candidate = -1;
-            if (lookahead >= kMinMatch) {
+            if (lookahead >= kHashBytes) {
                 std::uint32_t h = hash_at(pos);
                 candidate = head[h];
                 prev[pos & (window - 1)] = candidate;
@@ -496,7 +500,7 @@ struct LhEncoder::Impl {
                 emit_match(prev_len, pos - 1 - prev_start);
                 const std::size_t end = pos - 1 + prev_len;
                 for (std::size_t q = pos + 1; q < end; ++q)
-                    if (q + kMinMatch <= avail) insert(q);
+                    if (q + kHashBytes <= avail) insert(q);
                 pos = end;
                 pending = false;
                 match_len = kMinMatch - 1;
@@ -523,7 +527,7 @@ struct LhEncoder::Impl {
 };
 
 LhEncoder::LhEncoder(const MethodParams& params)
-    : LhEncoder(params, params.dict_bits >= 15 ? EncoderTuning{256, 32, 258, 128} : EncoderTuning{128, 16, 128, 64}) {}
+    : LhEncoder(params, params.dict_bits >= 15 ? EncoderTuning{64, 32, 128, 64} : EncoderTuning{64, 16, 128, 32}) {}
 
 LhEncoder::LhEncoder(const MethodParams& params, const EncoderTuning& tuning)
     : impl_(std::make_unique<Impl>(params, tuning)) {}
