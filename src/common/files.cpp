@@ -1,4 +1,4 @@
-// File and folder services over the Windows file system and shell.
+// Existence tests, folder sizes, the Windows and temporary folders, long names and shell execute.
 #include "common/files.h"
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include "common/char_helpers.h"
 #include "common/drives.h"
 #include "common/error_log.h"
+#include "common/find_file.h"
 #include "common/system.h"
 #include "common/text.h"
 
@@ -24,15 +25,6 @@ bool mListsAsFolder(const std::string& path) {
   } while (!found && FindNextFileA(h, &data));
   FindClose(h);
   return found;
-}
-
-std::string mEnv(const char* name) {
-  const DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
-  if (n == 0) return {};
-  std::string value(n, '\0');
-  const DWORD got = GetEnvironmentVariableA(name, value.data(), n);
-  value.resize(got < n ? got : 0);
-  return gFromAnsi(value);
 }
 
 }  // namespace
@@ -64,6 +56,17 @@ bool gChkDirExists(const std::string& path, bool driveTest) {
   return mListsAsFolder(folder);
 }
 
+bool gGetDirSize(const std::string& folder, double& total) {
+  total = 0;
+  std::string unused;
+  long count = 0;
+  if (gFindFile(folder, "*", true, nullptr, nullptr, true, unused, false, 0, false, 0, false, 0, count, total,
+                false, false, 0))
+    return true;
+  gProcError("gGetDirSize", "");
+  return false;
+}
+
 std::string gGetWinDir() {
   char buffer[MAX_PATH] = {};
   const UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
@@ -77,7 +80,7 @@ std::string gGetWinDir() {
 
 std::string gGetWinTempDir() {
   std::string chosen;
-  for (const std::string& candidate : {mEnv("temp"), mEnv("tmp"), gAddRoot(gGetWinDir()) + "Temp"}) {
+  for (const std::string& candidate : {gGetEnvValue("temp"), gGetEnvValue("tmp"), gAddRoot(gGetWinDir()) + "Temp"}) {
     if (!candidate.empty() && mListsAsFolder(gUnRoot(candidate))) {
       chosen = candidate;
       break;

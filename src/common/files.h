@@ -22,6 +22,7 @@ class clsFileOperation {
   bool Copy(const std::string& from, const std::string& to);  // always runs with the silent bit alone
   bool Delete(const std::string& from);
   bool Rename(const std::string& from, const std::string& to);
+  bool Trash(const std::string& from);  // delete into the recycle bin
 
  private:
   void Set(uint16_t bit, bool on);
@@ -52,8 +53,11 @@ bool gCopyFile(const std::string& from, const std::string& to);
 bool gMoveFile(const std::string& from, const std::string& to, bool showDialog);
 bool gDelFile(const std::string& path);
 // Recursive purge: level 0 empties the folder and keeps it, deeper levels remove it. Refuses an empty path, a
-// drive root, the Windows folder and the user profile folder itself.
-bool gDelDir(const std::string& folder, long& level);
+// drive root, the Windows folder and the user profile folder (and any folder holding them).
+bool gDelDir(const std::string& folder, long level);
+// True for a folder that no delete may touch: empty, a drive root, the Windows or user profile folder or a
+// folder that holds one of them.
+bool gChkProtectedDir(const std::string& path);
 // Total size in bytes of all files below the folder (whole 64-bit sizes).
 bool gGetDirSize(const std::string& folder, double& total);
 // The Windows folder.
@@ -62,6 +66,8 @@ std::string gGetWinDir();
 std::string gGetWinTempDir();
 // The folder that holds Favorites, checked against %userprofile%; ends in "\".
 bool gGetUserProfilePath(std::string& folder);
+// An environment variable's value ("" when unset).
+std::string gGetEnvValue(const std::string& name);
 // "%UserProfile%\..." and "%SystemRoot%\..." to plain paths (case exact).
 bool gProcTransEnvPathToNormalPath(const std::string& in, std::string& out);
 // The long form of a path; the path unchanged (and a report) when it does not exist.
