@@ -88,6 +88,7 @@ struct Writer::Impl {
 
     Status add_file(const MemberInfo& info, InputStream& data, const ProgressFn& progress) {
         LZH_TRY(begin());
+        if (info.size_hint > 0xFFFFFFFFull) return Status::unsupported("members over 4 GiB are not supported");
         Entry e = make_entry(info, options.method);
         std::vector<std::uint8_t> header;
         LZH_TRY(build_header_checked(e, header));

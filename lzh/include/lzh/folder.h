@@ -50,7 +50,8 @@ public:
     virtual bool from_archive(const std::string& bytes, std::filesystem::path& component) = 0;
 };
 
-// Uses the path's native narrow string as is (on Windows: the ANSI code page).
+// Uses the path's narrow string as is. With MinGW's libstdc++ that narrow form is UTF-8, not
+// the ANSI code page, so Windows builds supply their own codec for CP932 archives.
 class RawNameCodec final : public NameCodec {
 public:
     bool to_archive(const std::filesystem::path& component, std::string& bytes) override;
