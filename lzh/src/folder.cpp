@@ -89,7 +89,14 @@ Status FileSystem::make_folder(const fs::path& folder) {
 
 Status FileSystem::set_info(const fs::path& path, std::int64_t mtime, std::uint8_t attributes) {
     std::error_code ec;
-    fs::last_write_time(path, from_unix(mtime), ec);
+#ifdef _WIN32
+    // MinGW's std::filesystem cannot open folders to set their time; the Windows file system
+    // layer does that with its own calls. Files are set here.
+    const bool skip_time = (attributes & attr::Directory) != 0;
+#else
+    const bool skip_time = false;
+#endif
+    if (!skip_time) fs::last_write_time(path, from_unix(mtime), ec);
     if (ec) return fs_error("cannot set time of", path, ec);
     if ((attributes & attr::ReadOnly) && !(attributes & attr::Directory)) {
         fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

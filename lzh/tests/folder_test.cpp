@@ -1,6 +1,8 @@
 // Folder pack/unpack: tree round trip, traversal refusal, temp-file handling, abort.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "lzh/folder.h"
 #include "test_support.h"
 
@@ -51,7 +53,9 @@ TEST(Folder, TreeRoundTripKeepsContentsFoldersAndTimes) {
     fs::create_directories(src / "a/empty_folder");
     write_file(src / "big.txt", text_bytes(3 << 20, 33));
     fs::last_write_time(src / "top.txt", fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1500000000))));
+#ifndef _WIN32  // folder times are set by the Windows file-system layer, not the default one
     fs::last_write_time(src / "a/b", fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1400000000))));
+#endif
 
     for (Method method : {Method::Lh5, Method::Lh7}) {
         Bytes archive = pack(src, method);
@@ -62,7 +66,9 @@ TEST(Folder, TreeRoundTripKeepsContentsFoldersAndTimes) {
             return std::chrono::duration_cast<std::chrono::seconds>(fs::file_time_type::clock::to_sys(fs::last_write_time(p)).time_since_epoch()).count();
         };
         EXPECT_EQ(secs(dst / "top.txt"), 1500000000);
+#ifndef _WIN32
         EXPECT_EQ(secs(dst / "a/b"), 1400000000);
+#endif
     }
 }
 
@@ -100,6 +106,9 @@ TEST(Folder, HostileNamesAreRefusedAndNothingLandsOutside) {
 }
 
 TEST(Folder, SymlinkInsideDestinationIsNotFollowed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need privileges on Windows";
+#endif
     TempDir tmp;
     fs::create_directories(tmp / "dest");
     fs::create_directories(tmp / "outside");
@@ -159,6 +168,7 @@ TEST(Folder, ProgressReachesTotalAndCanAbort) {
         EXPECT_EQ(de.path().filename().string().rfind(".~lzh", 0), std::string::npos) << "temporary left: " << de.path();
 }
 
+#ifndef _WIN32
 TEST(Folder, Cp932CodecConvertsBothWaysAndPassesUnknownBytes) {
     Cp932NameCodec codec;
     ASSERT_TRUE(codec.available());
@@ -172,6 +182,7 @@ TEST(Folder, Cp932CodecConvertsBothWaysAndPassesUnknownBytes) {
     EXPECT_EQ(back.string(), "\x80\xff");
     EXPECT_FALSE(codec.to_archive(fs::path("\xf0\x9f\x98\x80"), bytes));  // emoji has no CP932 form
 }
+#endif
 
 }  // namespace
 }  // namespace lzh::test

@@ -1,10 +1,14 @@
 // Interoperability: lhasa reads what we write; we read what jlha writes; checked-in fixtures.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "lzh/folder.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
+
+#ifndef _WIN32  // compares Shift-JIS archive names with UTF-8 file names through iconv
 
 namespace lzh::test {
 namespace {
@@ -211,3 +215,5 @@ TEST(Fixtures, OwnArchivesUnpackWithUsAndLhasa) {
 
 }  // namespace
 }  // namespace lzh::test
+
+#endif
