@@ -33,6 +33,7 @@ velnor_xvfb() {
 }
 
 velnor_cleanup() {
+  bash "$VELNOR_ROOT/tests/support/prefix.d/floppy.sh" cleanup >/dev/null 2>&1 || true
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
   [ -n "${VELNOR_XVFB_PID:-}" ] && kill "$VELNOR_XVFB_PID" >/dev/null 2>&1 || true
 }
