@@ -96,9 +96,9 @@ bool gGetFdDrive(std::string& drive) {
     long type = 0, subtype = 0;
     if (!gChkMachineType(type, subtype)) throw std::runtime_error("machine type");
     if (type == 0) {
-      drive = std::string("A:");  // moved in: GCC 12 warns falsely (-Wrestrict) on a plain literal
+      drive = "A:";
     } else if (type == 1) {
-      drive = std::string("C");
+      drive = "C";
     } else {
       drive.clear();
       gErrRaise(5, "機種を判別できません (keyboard subtype " + std::to_string(subtype) + ")");
