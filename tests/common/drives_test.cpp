@@ -71,6 +71,19 @@ TEST(Drive, TheSystemDriveIsFixedAndHasRoom) {
   EXPECT_TRUE(enough);
 }
 
+TEST(Drive, ATotalBeyondThe32BitRangeGivesZeroAfterAReport) {
+  ULARGE_INTEGER available{}, total{}, free{};
+  ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, &total, &free));
+  const size_t before = LogSize();
+  const long all = gGetDriveAllSpace("C");
+  if (total.QuadPart > 2147483647ull) {
+    EXPECT_EQ(all, 0);
+    EXPECT_GT(LogSize(), before);
+  } else {
+    EXPECT_EQ(all, static_cast<long>(total.QuadPart));
+  }
+}
+
 class FloppyTest : public ::testing::Test {
  protected:
   void SetUp() override {
