@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "common/char_helpers.h"

@@ -1,5 +1,4 @@
-// Outlook Express: the current identity, the choice between the identity store and the version 4 store,
-// and the Windows Address Book file and folder.
+// Outlook Express: its identity, the choice between its two stores, and the Windows Address Book.
 #include <string>
 
 #include "common/error_log.h"
