@@ -102,7 +102,13 @@ bool mPurge(const std::wstring& folder, long level) {
 }  // namespace
 
 bool gChkProtectedDir(const std::string& path) {
-  const std::string trimmed = gTrim(path);
+  std::string trimmed = gTrim(path);
+  // "C:\*.*" reaches everything in the folder it names: judge that folder.
+  if (gGetFileName(trimmed).find_first_of("*?") != std::string::npos) {
+    std::string folder;
+    gGetPath(trimmed, folder);
+    trimmed = gTrim(folder);
+  }
   if (trimmed.empty()) return true;
   // "C:" alone names the drive's current folder, not its root; refuse it as well.
   if (trimmed.size() == 2 && trimmed[1] == ':') return true;

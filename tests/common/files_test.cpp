@@ -140,6 +140,8 @@ TEST(Purge, RefusesRootsAndSystemFoldersBeforeListing) {
   EXPECT_TRUE(gChkProtectedDir("C:"));
   EXPECT_TRUE(gChkProtectedDir("C:\\"));
   EXPECT_TRUE(gChkProtectedDir("c:\\windows\\..\\"));
+  EXPECT_TRUE(gChkProtectedDir("C:\\*.*"));
+  EXPECT_TRUE(gChkProtectedDir("*.*"));
   EXPECT_TRUE(gChkProtectedDir(gGetWinDir()));
   EXPECT_TRUE(gChkProtectedDir(gGetWinDir() + "\\"));
   EXPECT_TRUE(gChkProtectedDir(gGetEnvValue("userprofile")));
@@ -149,6 +151,7 @@ TEST(Purge, RefusesRootsAndSystemFoldersBeforeListing) {
 
   TempFolder t;
   EXPECT_FALSE(gChkProtectedDir(t.path()));
+  EXPECT_FALSE(gChkProtectedDir(t / "MailData\\*.*"));
   EXPECT_FALSE(gChkProtectedDir(gGetWinDir() + "\\Temp"));
 }
 

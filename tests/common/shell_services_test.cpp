@@ -1,5 +1,7 @@
 // Shortcut targets, the folder picker through the seam, and the user's own folders and name.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
 
 #include "common/files.h"
 #include "common/text.h"
@@ -21,6 +23,27 @@ TEST(Shortcut, ReadsTheAddressOfAnInternetShortcut) {
   EXPECT_FALSE(gGetlnkPath(t / "empty.url", target));
   EXPECT_FALSE(gGetlnkPath(t / "missing.url", target));
   EXPECT_EQ(target, "unchanged");
+}
+
+TEST(Shortcut, ReadsTheTargetOfAShellLink) {
+  TempFolder t;
+  ASSERT_TRUE(WriteFileBytes(t / "メモ.txt", "x"));
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* link = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))));
+  link->SetPath(gToWide(t / "メモ.txt").c_str());
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  const HRESULT saved = file->Save(gToWide(t / "メモ.lnk").c_str(), TRUE);
+  file->Release();
+  link->Release();
+  CoUninitialize();
+  ASSERT_TRUE(SUCCEEDED(saved));
+
+  std::string target;
+  ASSERT_TRUE(gGetlnkPath(t / "メモ.lnk", target));
+  EXPECT_EQ(gGetLongFileName(target), gGetLongFileName(t / "メモ.txt"));
 }
 
 TEST(FolderPicker, ReturnsTheChosenFolderWithoutNulsAndEmptyWhenCancelled) {
