@@ -1,0 +1,210 @@
+// Gathering one target's data into the pack folder and packing it into the backup archive.
+#include "backup/backup_data.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "backup/backup_view.h"
+#include "common/drives.h"
+#include "common/error_log.h"
+#include "common/files.h"
+#include "common/messages.h"
+#include "common/system.h"
+#include "common/text.h"
+#include "common/ui.h"
+#include "formats/archive_packing.h"
+#include "formats/registry.h"
+#include "formats/unlha.h"
+#include "shell/session.h"
+#include "shell/session_state.h"
+#include "shell/targets.h"
+
+namespace {
+
+constexpr double kRegFileRoom = 102400;
+const char* const kAccountRoot = "HKEY_CURRENT_USER";
+const char* const kAccountKey = "Software\\Microsoft\\Internet Account Manager";
+const char* const kAccountFile = "account.reg";
+
+// Creates one folder level; an existing folder is fine. The cause is left as the current error.
+bool mMakeDir(const std::string& folder) {
+  if (CreateDirectoryW(gToWide(folder).c_str(), nullptr)) return true;
+  if (GetLastError() == ERROR_ALREADY_EXISTS && gChkDirExists(folder)) return true;
+  gErrRaiseLastError();
+  return false;
+}
+
+// True when the folder holds anything at all; the shell's copy of "*.*" fails on an empty folder.
+bool mHasEntries(const std::string& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(gToWide(gAddRoot(folder) + "*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  do {
+    const std::wstring name = data.cFileName;
+    found = name != L"." && name != L"..";
+  } while (!found && FindNextFileW(h, &data));
+  FindClose(h);
+  return found;
+}
+
+enum class Room { Enough, Declined, Failed };
+
+// Waits for `bytes` to be free on the working folder's drive: message 1015 each time it is short, until there
+// is room or the user declines (a user stop). `bytes` is asked again each round, as the data may have grown.
+template <typename Needed>
+Room mWaitForRoom(Needed needed) {
+  const SessionState& s = gSession();
+  for (;;) {
+    double bytes = 0;
+    if (!needed(bytes)) return Room::Failed;
+    bool enough = false;
+    if (!gChkDriveFreeCapacity(s.TempDrive, bytes, enough)) return Room::Failed;
+    if (enough) return Room::Enough;
+    if (gDispMsg(1015, s.TempDrive, 1) != IDOK) {
+      gProcUserStop();
+      return Room::Declined;
+    }
+  }
+}
+
+// Copies everything below source (subfolders included) into target, once the working drive has room.
+bool mCopyIntoPack(const char* procName, const std::string& source, const std::string& target) {
+  switch (mWaitForRoom([&source](double& bytes) { return gGetDirSize(source, bytes); })) {
+    case Room::Declined:
+      return false;
+    case Room::Failed:
+      gProcError(procName, "");
+      return false;
+    case Room::Enough:
+      break;
+  }
+  if (!mMakeDir(target)) {
+    gProcError(procName, "");
+    return false;
+  }
+  gUi().DoEvents();
+  // "*.*" through the shell takes the folders as well as the files: a Favorites or My Documents tree
+  // comes over whole.
+  if (mHasEntries(source) && !gCopyFile(gAddRoot(source) + "*.*", target)) {
+    gProcError(procName, "");
+    return false;
+  }
+  gUi().DoEvents();
+  return true;
+}
+
+// The pack folder and archive of an earlier, broken-off run would mix into this one.
+bool mClearLeftovers() {
+  const SessionState& s = gSession();
+  if (gChkDirExists(s.PackDir) && !gDelDir(s.PackDir, 1)) return false;
+  if (gChkFileExists(s.PackFile) && !DeleteFileW(gToWide(s.PackFile).c_str())) {
+    gErrRaiseLastError();
+    return false;
+  }
+  return true;
+}
+
+bool mPack() {
+  const SessionState& s = gSession();
+  gSetArchiveProgress([](uint64_t done, uint64_t total) {
+    gBackupView().SetProgress(done, total);
+    gUi().DoEvents();
+    return true;
+  });
+  const bool packed = gProcPacklzh(s.PackFile, s.PackDir);
+  gSetArchiveProgress({});
+  gBackupView().SetProgress(0, 0);
+  return packed;
+}
+
+}  // namespace
+
+bool gMakeBackupData() {
+  SessionState& s = gSession();
+  gBackupView().SetMessage("バックアップ準備中です。\r\nしばらくお待ちください。");
+  gUi().DoEvents();
+  gProcSleep(2000);
+
+  if (!mClearLeftovers() || !mMakeDir(s.PackDir)) {
+    gProcError("gMakeBackupData", "");
+    return false;
+  }
+  gUi().DoEvents();
+
+  bool gathered = mProcBackUpDataDir();
+  if (gathered && s.TargetSoft == kTargetOE) gathered = mProcBackUpAddressDir();
+  if (gathered && s.RegBackup) gathered = mProcBackUpRegFile();
+  if (!gathered) {
+    if (s.UserStopped) return false;
+    gProcError("gMakeBackupData", "");
+    return false;
+  }
+
+  if (!mPack()) {
+    gProcError("gMakeBackupData", "");
+    return false;
+  }
+  gUi().DoEvents();
+  if (!gDelDir(s.PackDir, 1)) {
+    gProcError("gMakeBackupData", "");
+    return false;
+  }
+  return true;
+}
+
+bool mProcBackUpDataDir() {
+  const SessionState& s = gSession();
+  return mCopyIntoPack("mProcBackUpDataDir", s.SoftDataDir, s.MailDataDir);
+}
+
+bool mProcBackUpAddressDir() {
+  const SessionState& s = gSession();
+  return mCopyIntoPack("mProcBackUpAddressDir", s.AddressBookDir, s.AddressDataDir);
+}
+
+bool mProcBackUpRegFile() {
+  const SessionState& s = gSession();
+  const auto fixedRoom = [](double& bytes) {
+    bytes = kRegFileRoom;
+    return true;
+  };
+  switch (mWaitForRoom(fixedRoom)) {
+    case Room::Declined:
+      return false;
+    case Room::Failed:
+      gProcError("mProcBackUpRegFile", "");
+      return false;
+    case Room::Enough:
+      break;
+  }
+  if (!mMakeDir(s.RegFileDataDir)) {
+    gProcError("mProcBackUpRegFile", "");
+    return false;
+  }
+  gUi().DoEvents();
+  if (!mMakeRegFile(gAddRoot(s.RegFileDataDir))) {
+    gProcError("mProcBackUpRegFile", "");
+    return false;
+  }
+  gUi().DoEvents();
+  return true;
+}
+
+bool mMakeRegFile(const std::string& folder) {
+  SessionState& s = gSession();
+  if (!gChkDirExists(folder)) {
+    gErrRaise(76, "no folder " + folder);
+    gProcError("mMakeRegFile", "");
+    return false;
+  }
+  if (s.TargetSoft != kTargetOE) return true;
+  s.RegRootKey = kAccountRoot;
+  s.RegSubKey = kAccountKey;
+  if (!gGetREGFILE(gAddRoot(folder) + kAccountFile, s.RegRootKey + "\\" + s.RegSubKey)) {
+    gProcError("mMakeRegFile", "");
+    return false;
+  }
+  return true;
+}
