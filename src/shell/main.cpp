@@ -1,14 +1,18 @@
-// WinMain: start-up of Velnor.
+// WinMain: start-up, then the window messages until the end screen ends the program.
 #include <windows.h>
 
-#include "common/app.h"
-#include "common/error_log.h"
-#include "common/system.h"
-#include "common/ui.h"
+#include "shell/form_window.h"
+#include "shell/startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  SuppressErrorBox = true;
-  gChkDoubleStarting(true);
-  gMsgBox("Velnor", MB_OK | MB_ICONINFORMATION, gAppTitle());
+  OleInitialize(nullptr);
+  gStartUp();
+  MSG msg;
+  while (FormWindow::OpenCount() > 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND active = GetActiveWindow();
+    if (active != nullptr && IsDialogMessageW(active, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
   return 0;
 }

@@ -1,0 +1,203 @@
+// The backup wizard: confirm, gather and pack, then write to floppy disks or a folder.
+#include "backup/frm_backup.h"
+
+#include <commctrl.h>
+
+#include "backup/backup_data.h"
+#include "backup/media_writer.h"
+#include "common/error_log.h"
+#include "common/messages.h"
+#include "common/system.h"
+#include "common/text.h"
+#include "common/ui.h"
+#include "formats/unlha.h"
+#include "shell/forms.h"
+#include "shell/frm_about.h"
+#include "shell/session.h"
+#include "shell/session_state.h"
+#include "shell/targets.h"
+
+frmBackup::frmBackup() : FormWindow("バックアップ処理", 480, 330) {}
+
+void frmBackup::CreateControls() {
+  AddControl({L"STATIC", "", SS_LEFT, 14, 10, 280, 84, lblMsg0});
+  AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 306, 14, 160, 60, picLogo});
+  AddControl({L"STATIC", "", SS_LEFT, 14, 100, 452, 80, lblMsg});
+  AddControl({PROGRESS_CLASSW, "", PBS_SMOOTH, 14, 182, 452, 14, prgProgress});
+  AddControl({L"STATIC", "バックアップするデータフォルダ", SS_LEFT, 14, 204, 452, 18, lblMsg1});
+  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 222, 452, 22, txtMsg});
+  AddControl({L"STATIC", "バックアップデータ保存先", SS_LEFT, 14, 250, 452, 18, lblDataSaveDir});
+  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 268, 452, 22, txtDataSaveDir});
+  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 270, 298, 94, 28, cmdNext, "処理を次に進めます。"});
+  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 372, 298, 94, 28, cmdMenu,
+              "処理を中止して、メニュー画面に戻ります。"});
+  AddMenu("ヘルプ(&H)", {{mnuContents, "目次(&C)"}, {mnuAbout, "このソフトについて(&A)"}});
+}
+
+bool frmBackup::Form_Load() {
+  gSetFormCaption(Hwnd(), 0);
+  Busy = false;
+  BackupStep = 0;
+  SetVisible(txtMsg, true);
+  SetVisible(lblDataSaveDir, false);
+  SetVisible(txtDataSaveDir, false);
+  SetVisible(prgProgress, false);
+  gSetBackupView(this);
+  mDispConfirmBackup();
+  if (!gDspTargetLogo(Item(picLogo))) gProcFatalError("frmBackup_Form_Load", "");
+  return true;
+}
+
+void frmBackup::mDispConfirmBackup() {
+  const SessionState& s = gSession();
+  std::string name;
+  if (!gGetStrBkSoft(s.TargetSoft, name)) gProcFatalError("frmBackup_Form_Load", "");
+  SetText(lblMsg0, "バックアップ\r\n   対象　　　　　　　" + name + "\r\n   管理者　　　　　　" + s.UserName +
+                       "\r\n   バックアップ日時　" + s.BackupDateText + "\r\n");
+  SetText(lblMsg, "上記のデータをバックアップします。\r\nよろしければ「次へ」ボタンを押してください。");
+  SetText(txtMsg, s.SoftDataDir);
+}
+
+void frmBackup::mShowButtons(bool visible) {
+  SetVisible(cmdNext, visible);
+  SetVisible(cmdMenu, visible);
+}
+
+void frmBackup::SetMessage(const std::string& text) {
+  SetText(lblMsg, text);
+  UpdateWindow(Item(lblMsg));
+}
+
+void frmBackup::ShowMenuButton() { SetVisible(cmdMenu, true); }
+
+void frmBackup::SetProgress(uint64_t done, uint64_t total) {
+  HWND bar = Item(prgProgress);
+  if (total == 0) {
+    ShowWindow(bar, SW_HIDE);
+    return;
+  }
+  ShowWindow(bar, SW_SHOW);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done >= total ? 1000 : done * 1000 / total), 0);
+  gUi().DoEvents();
+}
+
+void frmBackup::mDspAfterMakeBackupData() {
+  if (gSession().SaveToFD)
+    SetText(lblMsg, "作成したバックアップデータを\r\nフロッピーディスクに移動します。\r\nフロッピードライブにフォーマットした\r\n"
+                    "空のフロッピーディスクを入れて\r\n「次へ」ボタンを押してください。");
+  else
+    SetText(lblMsg, "作成したバックアップデータを移動します。\r\n「次へ」ボタンを押してください。");
+  gUi().DoEvents();
+  mShowButtons(true);
+  SetFocus(Item(cmdNext));
+}
+
+void frmBackup::mStepMake() {
+  SessionState& s = gSession();
+  Busy = true;
+  SetBusyCursor(true);
+  mShowButtons(false);
+  gUi().DoEvents();
+  gProcTune(1000);
+  if (s.TargetSoft == kTargetOE) {
+    s.RegBackup = false;
+    if (gDispMsg(1018, "", 0) == IDYES) s.RegBackup = true;
+  }
+  gSetArchiveProgress([this](uint64_t done, uint64_t total) {
+    SetProgress(done, total);
+    return true;
+  });
+  const bool made = gMakeBackupData();
+  gSetArchiveProgress({});
+  SetProgress(0, 0);
+  if (made) {
+    gProcTune(2000);
+    mDspAfterMakeBackupData();
+    SetBusyCursor(false);
+    gProcTune(1000);
+    Busy = false;
+    gProcTune(1000);
+    BackupStep = 1;
+    gProcTune(1000);
+    return;
+  }
+  if (s.UserStopped) {
+    Busy = false;
+    SetBusyCursor(false);
+    gProcTune(1000);
+    Close();
+    return;
+  }
+  SetBusyCursor(false);
+  gProcFatalError("frmBackup_cmdNext_click", "");
+}
+
+void frmBackup::mStepWrite() {
+  SessionState& s = gSession();
+  Busy = true;
+  SetBusyCursor(true);
+  mShowButtons(false);
+  gUi().DoEvents();
+  gProcTune(1000);
+  if (s.SaveToFD) {
+    SetBusyCursor(false);
+    if (!gSaveBackupDataToFD()) {
+      if (s.UserStopped) {
+        Busy = false;
+        Close();
+        return;
+      }
+      gProcFatalError("frmBackup_cmdNext_click", "");
+    }
+    SetBusyCursor(true);
+  } else if (!gSaveBackupDataToNOTFD()) {
+    gProcFatalError("frmBackup_cmdNext_click", "");
+  }
+  gProcTune(1000);
+  if (!gSetResult(0)) gProcFatalError("frmBackup_cmdNext_click", "");
+  SetTooltip(cmdMenu, "処理が完了したのでメニュー画面に戻ります。");
+  SetText(lblMsg, "バックアップ処理が正常に終了しました。");
+  SetText(txtDataSaveDir, s.DataSaveDir);
+  SetVisible(lblDataSaveDir, true);
+  SetVisible(txtDataSaveDir, true);
+  SetVisible(cmdMenu, true);
+  gUi().DoEvents();
+  gProcTune(1000);
+  SetBusyCursor(false);
+  Busy = false;
+  gProcTune(1000);
+  SetFocus(Item(cmdMenu));
+}
+
+void frmBackup::cmdNext_Click() {
+  if (BackupStep == 0)
+    mStepMake();
+  else if (BackupStep == 1)
+    mStepWrite();
+  else
+    gProcFatalError("frmBackup_cmdNext_click", "");
+}
+
+void frmBackup::cmdMenu_Click() { Close(); }
+
+bool frmBackup::Form_Unload() {
+  gUi().DoEvents();
+  return !Busy;
+}
+
+void frmBackup::Form_Terminate() {
+  gSetBackupView(nullptr);
+  if (!gShowMenuAgain()) gProcFatalError("frmBackup_Form_UnLoad", "");
+}
+
+void frmBackup::OnCommand(int id, int code) {
+  if (code != BN_CLICKED && id < mnuContents) return;
+  switch (id) {
+    case cmdNext: cmdNext_Click(); break;
+    case cmdMenu: cmdMenu_Click(); break;
+    case mnuContents: gDspHelp(); break;
+    case mnuAbout: gFrmAbout().ShowModal(); break;
+    default: break;
+  }
+}

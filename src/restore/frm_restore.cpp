@@ -1,0 +1,203 @@
+// The restore wizard: check the backup set and show what it holds, then put it in place of the current data.
+#include "restore/frm_restore.h"
+
+#include <commctrl.h>
+
+#include "common/drives.h"
+#include "common/error_log.h"
+#include "common/files.h"
+#include "common/messages.h"
+#include "common/system.h"
+#include "common/ui.h"
+#include "formats/info_file.h"
+#include "formats/unlha.h"
+#include "locations/data_locations.h"
+#include "restore/replacement.h"
+#include "restore/retrieval.h"
+#include "shell/forms.h"
+#include "shell/session.h"
+#include "shell/session_state.h"
+#include "shell/targets.h"
+
+frmRestore::frmRestore() : FormWindow("復元処理", 480, 250) {}
+
+void frmRestore::CreateControls() {
+  AddControl({L"STATIC", "", SS_LEFT, 14, 10, 280, 90, lblMsg0});
+  AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 306, 14, 160, 60, picLogo});
+  AddControl({L"STATIC", "", SS_LEFT, 14, 108, 452, 76, lblMsg});
+  AddControl({PROGRESS_CLASSW, "", PBS_SMOOTH, 14, 186, 452, 14, prgProgress});
+  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 270, 212, 94, 28, cmdNext, "処理を次に進めます。"});
+  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 372, 212, 94, 28, cmdMenu,
+              "処理を中止して、メニュー画面に戻ります。"});
+}
+
+bool frmRestore::Form_Load() {
+  gSetFormCaption(Hwnd(), 0);
+  std::string name;
+  if (!gGetStrBkSoft(gSession().TargetSoft, name) || !gDspTargetLogo(Item(picLogo)))
+    gProcFatalError("frmRestore_Load", "");
+  SetVisible(prgProgress, false);
+  gSetRestoreView(this);
+  SetText(lblMsg0, "復元\r\n   対象　　　　　　　" + name);
+  Step = 0;
+  Busy = false;
+  SetBusyCursor(false);
+  gProcTune(200);
+  if (gSession().SaveToFD) {
+    SetText(lblMsg, "データが保存されているフロッピーディスクの\r\n１枚目を入れて「次へ」ボタンを押してください。");
+  } else {
+    // A folder set is checked at once, as soon as the window is on screen.
+    pendingFirstStep_ = true;
+  }
+  return true;
+}
+
+void frmRestore::OnActivate() {
+  if (!pendingFirstStep_) return;
+  pendingFirstStep_ = false;
+  PostMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(cmdNext, BN_CLICKED), 0);
+}
+
+void frmRestore::SetMessage(const std::string& text) {
+  SetText(lblMsg, text);
+  UpdateWindow(Item(lblMsg));
+}
+
+void frmRestore::SetProgress(uint64_t done, uint64_t total) {
+  HWND bar = Item(prgProgress);
+  if (total == 0) {
+    ShowWindow(bar, SW_HIDE);
+    return;
+  }
+  ShowWindow(bar, SW_SHOW);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done >= total ? 1000 : done * 1000 / total), 0);
+  gUi().DoEvents();
+}
+
+void frmRestore::mStop() {
+  gProcUserStop();
+  Busy = false;
+  SetBusyCursor(false);
+  Close();
+}
+
+void frmRestore::gDispSaveIniData(const std::string& savedName) {
+  const SessionState& s = gSession();
+  SetText(lblMsg0, "バックアップ内容\r\n   対象　　　　　　　" + savedName + "\r\n   管理者　　　　　　" + s.Saved.UserName +
+                       "\r\n   バックアップ日時　" + s.Saved.BkDateJ);
+  SetText(lblMsg, "現在のデータを上記の保存データに置き換えます。\r\nよろしければ「次へ」ボタンを押してください。");
+}
+
+void frmRestore::mStepCheck() {
+  SessionState& s = gSession();
+  Busy = true;
+  SetBusyCursor(true);
+  SetVisible(cmdNext, false);
+  SetVisible(cmdMenu, false);
+  gProcTune(500);
+  std::string savedName;
+  for (;;) {
+    gProcTune(1000);
+    if (s.SaveToFD && !gChkDriveMediaCondition(s.FdDrive)) {
+      SetBusyCursor(false);
+      gProcTune(200);
+      if (gDispMsg(1004, "", 0) == IDOK) continue;
+      return mStop();
+    }
+    if (!gChkFileExists(s.InfoFile)) {
+      SetBusyCursor(false);
+      gProcTune(200);
+      if (gDispMsg(1006, "", 0) == IDOK) continue;
+      return mStop();
+    }
+    if (!gGetIniData() || !gGetStrBkSoft(s.SetTargetSoft, savedName)) gProcFatalError("frmRestore_cmdNext_Click", "");
+    if (s.SetTargetSoft != s.TargetSoft) {
+      if (gDispMsg(1017, savedName, 1) == IDRETRY) continue;
+      return mStop();
+    }
+    break;
+  }
+  if (s.TargetSoft == kTargetOE && !gChkPossiveRestore_OEVersion(s.SetSoftVersion, s.SoftVersion)) {
+    gDispMsg(1014, s.SetSoftVersion.substr(0, 1) + "X", 1);
+    Busy = false;
+    SetBusyCursor(false);
+    SetVisible(cmdMenu, true);
+    return;
+  }
+  gDispSaveIniData(savedName);
+  s.RegBackup = false;
+  if (s.Saved.RegBackup && gDispMsg(1019, "", 0) == IDYES) s.RegBackup = true;
+  Step = 1;
+  SetTooltip(cmdMenu, "処理が完了したのでメニュー画面に戻ります。");
+  SetVisible(cmdNext, true);
+  SetVisible(cmdMenu, true);
+  SetBusyCursor(false);
+  gProcTune(500);
+  Busy = false;
+}
+
+void frmRestore::mStepRestore() {
+  SessionState& s = gSession();
+  Busy = true;
+  SetBusyCursor(true);
+  SetText(lblMsg, "");
+  SetVisible(cmdNext, false);
+  SetVisible(cmdMenu, false);
+  gProcTune(200);
+  auto failed = [this, &s](const char*) {
+    // A user's stop, or a set refused before anything was touched (already told to the user), goes back to
+    // the menu; anything else is fatal.
+    if (s.UserStopped) {
+      Busy = false;
+      SetBusyCursor(false);
+      Close();
+      return;
+    }
+    gProcFatalError("frmRestore_cmdNext_Click", "");
+  };
+  gSetArchiveProgress([this](uint64_t done, uint64_t total) {
+    SetProgress(done, total);
+    return true;
+  });
+  const bool got = s.SaveToFD ? gProcRestoreFromFD() : gProcRestoreFromNOTFD();
+  if (!got) {
+    gSetArchiveProgress({});
+    SetProgress(0, 0);
+    return failed("retrieve");
+  }
+  const bool replaced = gProcRestore();
+  gSetArchiveProgress({});
+  SetProgress(0, 0);
+  if (!replaced) return failed("replace");
+  gProcTune(200);
+  if (!gSetResult(1)) gProcFatalError("frmRestore_cmdNext_Click", "");
+  SetText(lblMsg, "復元処理が正常に終了しました。");
+  SetBusyCursor(false);
+  Busy = false;
+  SetVisible(cmdMenu, true);
+  gProcTune(200);
+  SetFocus(Item(cmdMenu));
+}
+
+void frmRestore::cmdNext_Click() {
+  if (Step == 0)
+    mStepCheck();
+  else
+    mStepRestore();
+}
+
+void frmRestore::cmdMenu_Click() { Close(); }
+
+bool frmRestore::Form_Unload() { return !Busy; }
+
+void frmRestore::Form_Terminate() {
+  gSetRestoreView(nullptr);
+  if (!gShowMenuAgain()) gProcFatalError("frmRestore_Form_Unload", "");
+}
+
+void frmRestore::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;
+  if (id == cmdNext) cmdNext_Click();
+  if (id == cmdMenu) cmdMenu_Click();
+}

@@ -1,0 +1,41 @@
+// Start-up of the program: error box switch, single instance, catalogue, working folder, user, menu.
+#include "shell/startup.h"
+
+#include "common/app.h"
+#include "common/error_log.h"
+#include "common/messages.h"
+#include "common/system.h"
+#include "common/ui.h"
+#include "locations/user_folders.h"
+#include "shell/forms.h"
+#include "shell/frm_about.h"
+#include "shell/frm_menu.h"
+#include "shell/session.h"
+#include "shell/session_state.h"
+
+namespace {
+
+bool mShowEndScreen() { return gFrmEndProgram().ShowModal(); }
+
+}  // namespace
+
+std::string gGetMsgDbPath() { return gAddRoot(gGetAppPath()) + "sys\\msg"; }
+
+bool gStartUp() {
+  std::string detail;
+  SuppressErrorBox = true;
+  gChkDoubleStarting(true);
+  gSetEndScreenHandler(&mShowEndScreen);
+  SessionState& s = gSession();
+  s.AppTitle = gAppTitle();
+  if (!gMsgInit(gGetMsgDbPath(), "qzkwvt")) {
+    detail = "必要とするメッセージデータベースが開けません";
+    gProcFatalError("main", detail);
+  }
+  gInitSessionPaths();
+  if (!gGetWorkDir()) gProcFatalError("main", "");
+  if (!gGetUserName(s.UserName)) gProcFatalError("main", "");
+  if (!gDspForm(gFrmMenu(), 0, 0, false, 0.8f)) gProcFatalError("main", "");
+  gUi().DoEvents();
+  return true;
+}
