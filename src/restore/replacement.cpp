@@ -51,11 +51,37 @@ bool mDelFolderContents(const char* procName, const std::string& folder, const s
   return false;
 }
 
+// Moves what the shell's move left behind, replacing files of the same name and merging folders, as the
+// shell does when it is allowed to answer its confirmations itself. Stops at the first failure.
+bool mMoveRest(const std::wstring& from, const std::wstring& to) {
+  CreateDirectoryW(to.c_str(), nullptr);
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return true;
+  bool ok = true;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = mMoveRest(source, target);
+      if (ok) RemoveDirectoryW(source.c_str());
+    } else {
+      SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ok = MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    }
+  } while (ok && FindNextFileW(h, &data));
+  FindClose(h);
+  return ok;
+}
+
 // Moves everything in `from` into `to`. The shell's move does not say whether it moved anything, so what is
-// left behind decides: a saved file that stayed behind is a failed restore, not a success.
+// left behind decides: it is moved file by file, and a saved file that still stays behind is a failed
+// restore, not a success.
 bool mMoveAll(const char* procName, const std::string& from, const std::string& to) {
   if (!mIsEmptyFolder(from)) {
-    gMoveFile(gAddRoot(from) + "*.*", to, false);
+    gMoveFile(gAddRoot(from) + "*.*", gUnRoot(to), false);
+    if (!mIsEmptyFolder(from)) mMoveRest(gToWide(gUnRoot(from)), gToWide(gUnRoot(to)));
     if (!mIsEmptyFolder(from)) {
       gErrRaise(5, "saved data left in " + from + " after moving it to " + to);
       gProcError(procName, "");
