@@ -16,7 +16,20 @@ velnor_wine_prefix() {
   say "preparing Wine prefix $WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || { say "wineboot failed"; return 1; }
   wineserver -w
+  velnor_unlink_home
   wineserver -p >/dev/null 2>&1 &
+}
+
+# Wine links the user's Documents, Desktop and the like to the Linux home folder. Velnor backs up, empties
+# and restores My Documents: in a prefix of ours those must be real folders inside the prefix, never $HOME.
+velnor_unlink_home() {
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then
+      rm -f "$link"
+      mkdir -p "$link"
+    fi
+  done
 }
 
 # Xvfb on the first free display; sets DISPLAY and VELNOR_XVFB_PID.
