@@ -77,6 +77,27 @@ class FloppyBackup : public testing::Test {
   bool newDiskOnNotReady = false;
 };
 
+BOOL CALLBACK CollectDiskWindow(HWND window, LPARAM list) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  if (IsWindowVisible(window) && std::wstring(title).find(L"(A:)") != std::wstring::npos)
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+// Waits (at most 10 s) for the shell's windows showing the disk, closes them and says how many there were.
+size_t CloseDiskWindows(size_t expected) {
+  std::vector<HWND> windows;
+  for (int waited = 0; waited < 10000; waited += 50) {
+    windows.clear();
+    EnumWindows(CollectDiskWindow, reinterpret_cast<LPARAM>(&windows));
+    if (windows.size() >= expected) break;
+    Sleep(50);
+  }
+  for (HWND w : windows) PostMessageW(w, WM_CLOSE, 0, 0);
+  return windows.size();
+}
+
 std::map<std::string, bool> Files(std::initializer_list<std::string> names) {
   std::map<std::string, bool> m;
   for (const auto& n : names) m[n] = false;
@@ -225,6 +246,8 @@ TEST_F(FloppyBackup, DiskWithFilesIsRefusedUntilAnEmptyOneIsIn) {
   env.ui.script.answers = {IDOK};
   ASSERT_TRUE(gSaveBackupDataToFD());
   EXPECT_TRUE(ReadDisk(1, 1).piece == archive);
+  // Each refusal showed the person what is on the disk.
+  EXPECT_EQ(CloseDiskWindows(3), 3u);
 }
 
 TEST_F(FloppyBackup, StopAtTheSecondDiskLeavesTheFirstWritten) {
