@@ -17,19 +17,19 @@
 #include "shell/session_state.h"
 #include "shell/targets.h"
 
-frmBackup::frmBackup() : FormWindow("バックアップ処理", 480, 330) {}
+frmBackup::frmBackup() : FormWindow("バックアップ処理", 540, 330) {}
 
 void frmBackup::CreateControls() {
-  AddControl({L"STATIC", "", SS_LEFT, 14, 10, 280, 84, lblMsg0});
-  AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 306, 14, 160, 60, picLogo});
-  AddControl({L"STATIC", "", SS_LEFT, 14, 100, 452, 80, lblMsg});
-  AddControl({PROGRESS_CLASSW, "", PBS_SMOOTH, 14, 182, 452, 14, prgProgress});
-  AddControl({L"STATIC", "バックアップするデータフォルダ", SS_LEFT, 14, 204, 452, 18, lblMsg1});
-  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 222, 452, 22, txtMsg});
-  AddControl({L"STATIC", "バックアップデータ保存先", SS_LEFT, 14, 250, 452, 18, lblDataSaveDir});
-  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 268, 452, 22, txtDataSaveDir});
-  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 270, 298, 94, 28, cmdNext, "処理を次に進めます。"});
-  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 372, 298, 94, 28, cmdMenu,
+  AddControl({L"STATIC", "", SS_LEFT, 14, 10, 340, 84, lblMsg0});
+  AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 366, 14, 160, 60, picLogo});
+  AddControl({L"STATIC", "", SS_LEFT, 14, 100, 512, 80, lblMsg});
+  AddControl({PROGRESS_CLASSW, "", PBS_SMOOTH, 14, 182, 512, 14, prgProgress});
+  AddControl({L"STATIC", "バックアップするデータフォルダ", SS_LEFT, 14, 204, 512, 18, lblMsg1});
+  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 222, 512, 22, txtMsg});
+  AddControl({L"STATIC", "バックアップデータ保存先", SS_LEFT, 14, 250, 512, 18, lblDataSaveDir});
+  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 268, 512, 22, txtDataSaveDir});
+  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 330, 298, 94, 28, cmdNext, "処理を次に進めます。"});
+  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 432, 298, 94, 28, cmdMenu,
               "処理を中止して、メニュー画面に戻ります。"});
   AddMenu("ヘルプ(&H)", {{mnuContents, "目次(&C)"}, {mnuAbout, "このソフトについて(&A)"}});
 }

@@ -19,15 +19,15 @@
 #include "shell/session_state.h"
 #include "shell/targets.h"
 
-frmRestore::frmRestore() : FormWindow("復元処理", 480, 250) {}
+frmRestore::frmRestore() : FormWindow("復元処理", 540, 250) {}
 
 void frmRestore::CreateControls() {
-  AddControl({L"STATIC", "", SS_LEFT, 14, 10, 280, 90, lblMsg0});
-  AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 306, 14, 160, 60, picLogo});
-  AddControl({L"STATIC", "", SS_LEFT, 14, 108, 452, 76, lblMsg});
-  AddControl({PROGRESS_CLASSW, "", PBS_SMOOTH, 14, 186, 452, 14, prgProgress});
-  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 270, 212, 94, 28, cmdNext, "処理を次に進めます。"});
-  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 372, 212, 94, 28, cmdMenu,
+  AddControl({L"STATIC", "", SS_LEFT, 14, 10, 340, 90, lblMsg0});
+  AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 366, 14, 160, 60, picLogo});
+  AddControl({L"STATIC", "", SS_LEFT, 14, 108, 512, 76, lblMsg});
+  AddControl({PROGRESS_CLASSW, "", PBS_SMOOTH, 14, 186, 512, 14, prgProgress});
+  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 330, 212, 94, 28, cmdNext, "処理を次に進めます。"});
+  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 432, 212, 94, 28, cmdMenu,
               "処理を中止して、メニュー画面に戻ります。"});
 }
 

@@ -36,8 +36,15 @@ void SaveScreenshot(HWND window, const std::string& name) {
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = SelectObject(mem, bmp);
+  // Let the window paint (the scripted seam runs no messages), then copy it off the screen.
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  PrintWindow(window, mem, 0);
+  for (int i = 0; i < 20; ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   BITMAPINFOHEADER bi{sizeof(bi), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
   std::string pixels(stride * static_cast<DWORD>(h), '\0');
@@ -171,15 +178,28 @@ TEST_F(ScreensTest, FolderBackupThenRestoreFromTheMenu) {
   ASSERT_TRUE(menu.SelectTarget("マイ ドキュメント"));
   scripted_.ui.folders.push_back(setDir);
   menu.cmd2_Click();
-  scripted_.ui.answers = {IDNO};  // 1016: No empties the folder first
+  scripted_.ui.boxes.clear();
   ASSERT_TRUE(menu.Command1_Click(1));
   frmRestore& restore = gFrmRestore();
   ASSERT_TRUE(restore.IsLoaded());
-  restore.cmdNext_Click();  // the check a folder restore starts by itself
+  // A folder restore starts its check by itself once the window is up.
+  for (int i = 0; i < 50 && restore.Step == 0; ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(20);
+  }
   ASSERT_EQ(restore.Step, 1);
   EXPECT_NE(restore.GetText(frmRestore::lblMsg0).find("バックアップ内容"), std::string::npos);
   SaveScreenshot(restore.Hwnd(), "restore_contents");
-  restore.cmdNext_Click();
+  for (const ShownBox& b : scripted_.ui.boxes) ADD_FAILURE() << "unexpected box: " << b.text;
+  scripted_.ui.boxes.clear();
+  scripted_.ui.answers = {IDNO};  // 1016: No empties the folder first
+  try {
+    restore.cmdNext_Click();
+  } catch (const ProgramEnded&) {
+    for (const ShownBox& b : scripted_.ui.boxes) ADD_FAILURE() << "box: " << b.text;
+    throw;
+  }
   EXPECT_EQ(restore.GetText(frmRestore::lblMsg), "復元処理が正常に終了しました。");
   SaveScreenshot(restore.Hwnd(), "restore_done");
   EXPECT_EQ(ReadFileBytes(probe), "元の内容");
