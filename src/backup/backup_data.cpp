@@ -35,20 +35,6 @@ bool mMakeDir(const std::string& folder) {
   return false;
 }
 
-// True when the folder holds anything at all; the shell's copy of "*.*" fails on an empty folder.
-bool mHasEntries(const std::string& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(gToWide(gAddRoot(folder) + "*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool found = false;
-  do {
-    const std::wstring name = data.cFileName;
-    found = name != L"." && name != L"..";
-  } while (!found && FindNextFileW(h, &data));
-  FindClose(h);
-  return found;
-}
-
 enum class Room { Enough, Declined, Failed };
 
 // Waits for `bytes` to be free on the working folder's drive: message 1015 each time it is short, until there
@@ -87,7 +73,7 @@ bool mCopyIntoPack(const char* procName, const std::string& source, const std::s
   gUi().DoEvents();
   // "*.*" through the shell takes the folders as well as the files: a Favorites or My Documents tree
   // comes over whole.
-  if (mHasEntries(source) && !gCopyFile(gAddRoot(source) + "*.*", target)) {
+  if (gChkDirHasEntries(source) && !gCopyFile(gAddRoot(source) + "*.*", target)) {
     gProcError(procName, "");
     return false;
   }

@@ -40,20 +40,6 @@ bool mFileSize(const std::string& path, int64_t& size) {
   return true;
 }
 
-// True when the folder holds any file or folder.
-bool mHasEntries(const std::string& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(gToWide(gAddRoot(folder) + "*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool found = false;
-  do {
-    const std::wstring name = data.cFileName;
-    found = name != L"." && name != L"..";
-  } while (!found && FindNextFileW(h, &data));
-  FindClose(h);
-  return found;
-}
-
 // Renames a scratch file inside the working folder, replacing what stands there.
 bool mRename(const std::string& from, const std::string& to) {
   if (MoveFileExW(gToWide(from).c_str(), gToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
@@ -190,7 +176,7 @@ bool mChkFdDrv(bool showMessage, int& answer, int64_t& capacity) {
   capacity = 0;
   const std::string root = mFdRoot();
   if (gChkDriveMediaCondition(root)) {
-    if (mHasEntries(root)) {
+    if (gChkDirHasEntries(root)) {
       // Shows the person what is on the disk, so they can decide to clear it or change it.
       gShellExecute(root, SW_SHOWNOACTIVATE);
       gProcTune(500);

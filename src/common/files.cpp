@@ -113,3 +113,16 @@ bool gShellExecute(const std::string& file, int showCommand) {
       return !(code >= 26 && code <= 32);
   }
 }
+
+bool gChkDirHasEntries(const std::string& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(gToWide(gAddRoot(folder) + "*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool found = false;
+  do {
+    const std::wstring name = data.cFileName;
+    found = name != L"." && name != L"..";
+  } while (!found && FindNextFileW(h, &data));
+  FindClose(h);
+  return found;
+}

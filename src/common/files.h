@@ -49,6 +49,8 @@ bool gChkFileExists(const std::string& path);
 // True when a directory listing of the path (one trailing "\" removed) finds it. A bare drive ("A:") asks
 // the drive-condition test unless driveTest is true.
 bool gChkDirExists(const std::string& path, bool driveTest = false);
+// True when the folder holds any file or folder.
+bool gChkDirHasEntries(const std::string& folder);
 bool gCopyFile(const std::string& from, const std::string& to);
 bool gMoveFile(const std::string& from, const std::string& to, bool showDialog);
 bool gDelFile(const std::string& path);

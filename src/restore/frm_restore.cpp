@@ -63,17 +63,7 @@ void frmRestore::SetMessage(const std::string& text) {
   UpdateWindow(Item(lblMsg));
 }
 
-void frmRestore::SetProgress(uint64_t done, uint64_t total) {
-  HWND bar = Item(prgProgress);
-  if (total == 0) {
-    ShowWindow(bar, SW_HIDE);
-    return;
-  }
-  ShowWindow(bar, SW_SHOW);
-  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
-  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done >= total ? 1000 : done * 1000 / total), 0);
-  gUi().DoEvents();
-}
+void frmRestore::SetProgress(uint64_t done, uint64_t total) { ShowProgress(prgProgress, done, total); }
 
 void frmRestore::mStop() {
   gProcUserStop();

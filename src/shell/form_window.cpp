@@ -196,6 +196,18 @@ void FormWindow::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
+void FormWindow::ShowProgress(int id, uint64_t done, uint64_t total) {
+  HWND bar = Item(id);
+  if (total == 0) {
+    ShowWindow(bar, SW_HIDE);
+    return;
+  }
+  ShowWindow(bar, SW_SHOW);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done >= total ? 1000 : done * 1000 / total), 0);
+  gUi().DoEvents();
+}
+
 LRESULT CALLBACK FormWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);

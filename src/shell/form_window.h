@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ class FormWindow : public Form {
   void SetVisible(int id, bool visible);
   void SetTooltip(int id, const std::string& text);
   void SetBusyCursor(bool busy);
+  // A progress bar control at done of total; total 0 hides it.
+  void ShowProgress(int id, uint64_t done, uint64_t total);
 
  protected:
   // Makes the controls; called once the window exists, before Form_Load.
