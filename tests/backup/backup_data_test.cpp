@@ -6,7 +6,9 @@
 #include "backup/backup_data.h"
 #include "backup/backup_env.h"
 #include "backup/media_writer.h"
+#include "common/app.h"
 #include "common/files.h"
+#include "common/system.h"
 #include "common/text.h"
 #include "formats/archive_packing.h"
 #include "formats/ini_file.h"
@@ -67,6 +69,12 @@ TEST_P(TargetBackup, FolderBackupUnpacksToTheTargetsData) {
   EXPECT_EQ(Ini("fd-number"), "0");
   EXPECT_EQ(Ini("fd-next"), "False");
   EXPECT_EQ(Ini("bkSoft-Name"), std::to_string(s.TargetSoft));
+
+  // Kept beside the test programs so that an LZH program of another maker can check it afterwards.
+  const std::string kept = gAddRoot(gGetAppPath()) + "artifacts";
+  CreateDirectoryW(gToWide(kept).c_str(), nullptr);
+  CopyFileW(gToWide(s.DataSaveDir + "\\1_Velnor.lzh").c_str(),
+            gToWide(kept + "\\backup_target" + std::to_string(s.TargetSoft) + ".lzh").c_str(), FALSE);
 
   TempFolder out("unpacked");
   ASSERT_TRUE(gLzhUnPack(s.DataSaveDir + "\\1_Velnor.lzh", out.path()));
