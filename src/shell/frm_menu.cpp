@@ -1,6 +1,7 @@
 // The main menu: target, medium and folder, then backup or restore.
 #include "shell/frm_menu.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <cstdio>
@@ -33,6 +34,19 @@ std::string mTwo(int v) {
   return b;
 }
 
+// The list changes only by the up and down keys or the mouse: left, right and Enter move the focus, and
+// every other key is swallowed.
+LRESULT CALLBACK mComboKeys(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_KEYDOWN) {
+    short key = static_cast<short>(wParam);
+    if (!gProcTabMoveForCombo(key, true)) gProcFatalError("frmMenu_cboMailSoft_KeyDown", "");
+    if (key == 0) return 0;
+  } else if (msg == WM_CHAR) {
+    return 0;
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
 }  // namespace
 
 frmMenu::frmMenu() : FormWindow("メニュー", 460, 262) {}
@@ -41,6 +55,7 @@ void frmMenu::CreateControls() {
   AddControl({L"BUTTON", "対象ソフト", BS_GROUPBOX, 10, 6, 440, 94, fraSoft});
   AddControl({L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 22, 34, 220, 200, cboMailSoft,
               "バックアップ／復元したい対象のソフトを設定します。"});
+  SetWindowSubclass(Item(cboMailSoft), mComboKeys, 1, 0);
   AddControl({L"STATIC", "", SS_BITMAP | SS_CENTERIMAGE, 270, 26, 160, 60, picLogo});
   AddControl({L"BUTTON", "処理内容", BS_GROUPBOX, 10, 106, 215, 96, fraProcess});
   AddControl({L"BUTTON", "バックアップ", BS_PUSHBUTTON | WS_TABSTOP, 22, 128, 92, 60, Command1_Backup,
