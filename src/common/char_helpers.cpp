@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "common/error_log.h"
 #include "common/text.h"
@@ -82,4 +83,13 @@ std::string gGetWeekJapanese(int year, int month, int day) {
     return {};
   }
   return gFromWide(name) + "曜日";
+}
+
+std::string gGetNowText() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buf[32];
+  std::snprintf(buf, sizeof(buf), "%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+  return buf;
 }

@@ -13,5 +13,7 @@ bool gProcTransString(std::string& text, const std::string& search, const std::s
 std::string gAddQuote(const std::string& text);
 // The path without one trailing "\".
 std::string gUnRoot(const std::string& path);
+// The local time as "yyyy/mm/dd hh:nn:ss" (19 characters), as the log and the recorded results show it.
+std::string gGetNowText();
 // The weekday as the locale's abbreviated name followed by "曜日" (月曜日 for a Monday).
 std::string gGetWeekJapanese(int year, int month, int day);

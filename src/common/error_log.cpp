@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "common/app.h"
+#include "common/char_helpers.h"
 #include "common/files.h"
 #include "common/system.h"
 #include "common/text.h"
@@ -20,15 +21,6 @@ ErrInfo mErr;
 EndScreenHandler mEndScreen = nullptr;
 // A failure inside a report (a version query, say) must never start a report of its own.
 bool mReporting = false;
-
-std::string mNow() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  char buf[32];
-  std::snprintf(buf, sizeof(buf), "%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond);
-  return buf;
-}
 
 }  // namespace
 
@@ -78,7 +70,7 @@ std::string gBuildErrorReport(std::string_view procName, std::string_view detail
   r += std::string(procName) + " (" + err.source + ")でエラーが発生しました。" + crlf;
   r += "管理者に問い合わせて下さい｡" + crlf;
   r += "エラー内容：" + err.description + crlf;
-  r += "発生日時：" + mNow() + crlf;
+  r += "発生日時：" + gGetNowText() + crlf;
   r += "WINTYPE：" + crlf;
   r += "\tVersion：" + win.platform + crlf;
   r += "\tMajor：" + win.major + crlf;

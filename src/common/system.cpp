@@ -19,12 +19,6 @@ HANDLE mInstanceMutex = nullptr;
 
 long mRound(double v) { return std::lround(v); }
 
-std::string mEnv(const char* name) {
-  char buffer[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA(name, buffer, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? gFromAnsi(buffer) : std::string();
-}
-
 }  // namespace
 
 void gChkDoubleStarting(bool showMessage) {
@@ -119,7 +113,7 @@ bool gGetFileProductVersion(const std::string& file, std::string& version) {
 
 bool gGetOeExeVersion(std::string& version) {
   version.clear();
-  std::string folder = gAddRoot(mEnv("Program Files"));
+  std::string folder = gAddRoot(gGetEnvValue("Program Files"));
   if (folder == "\\") folder = "C:\\Program Files\\";
   const std::string exe = folder + "OutLook Express\\msimn.exe";
   if (gChkFileExists(exe) && gGetFileProductVersion(exe, version)) return true;

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 #include "common/app.h"
+#include "common/char_helpers.h"
 #include "common/error_log.h"
 #include "common/files.h"
 #include "common/messages.h"
@@ -18,15 +18,6 @@ namespace {
 
 constexpr int32_t kHkcu = static_cast<int32_t>(0x80000001u);
 const char* const kAppKey = "Software\\Velnor";
-
-std::string mNowText() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  char buf[32];
-  std::snprintf(buf, sizeof(buf), "%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                t.wSecond);
-  return buf;
-}
 
 }  // namespace
 
@@ -72,7 +63,7 @@ bool gSetResult(int32_t mode) {
     gProcError("gSetResult", "");
     return false;
   }
-  const std::string when = gTrim(mNowText());
+  const std::string when = gTrim(gGetNowText());
   const char* soft = mode == 0 ? "LastBackupSoft" : "LastRestoreSoft";
   const char* date = mode == 0 ? "LastBackupDate" : "LastRestoreDate";
   if (gSetRegValue(kHkcu, kAppKey, soft, kRegTypeNumber, gSession().TargetSoft) &&
