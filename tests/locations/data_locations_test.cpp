@@ -69,8 +69,8 @@ TEST_F(SamplePcTest, AddressBookFileAndFolder) {
 // The two Outlook Express stores: the identity's (versions 5 and 6) and the old per-user one (version 4).
 class OutlookExpressTest : public SamplePcTest {
  protected:
-  SavedRegKey identities_{"Identities"};
-  SavedRegKey oe4_{kOe4Key};
+  SavedHkcuKey identities_{"Identities"};
+  SavedHkcuKey oe4_{kOe4Key};
   std::string folder, version;
 };
 
@@ -154,7 +154,7 @@ TEST_F(OutlookExpressTest, IdentityKeyIsTheLastUser) {
 // The address book path as stored, with or without an environment variable in front.
 class AddressBookTest : public SamplePcTest {
  protected:
-  SavedRegKey wab_{"Software\\Microsoft\\WAB"};
+  SavedHkcuKey wab_{"Software\\Microsoft\\WAB"};
   const std::string key_ = "Software\\Microsoft\\WAB\\WAB4\\Wab File Name";
   std::string dir;
 };
@@ -189,7 +189,7 @@ TEST_F(AddressBookTest, MissingOrBlankValueIsNoAddressBook) {
 // Outlook's message store: the item log's folder first, then the profile and Windows folders.
 class OutlookStoreTest : public SamplePcTest {
  protected:
-  SavedRegKey office_{"Software\\Microsoft\\Office"};
+  SavedHkcuKey office_{"Software\\Microsoft\\Office"};
   SavedFile samplePst_{PstFolder() + "outlook.pst"};
   TempFolder temp_{"pst"};
   std::string name, folder, version;
@@ -242,8 +242,8 @@ TEST_F(OutlookStoreTest, NoStoreAnywhereIsASilentNoForOutlookAndAFailureForTheMe
 }
 
 TEST_F(SamplePcTest, NetscapeAndColMailNeedTheirFoldersToExist) {
-  SavedRegKey netscape("Software\\Netscape");
-  SavedRegKey justsystem("Software\\Justsystem");
+  SavedHkcuKey netscape("Software\\Netscape");
+  SavedHkcuKey justsystem("Software\\Justsystem");
   std::string folder;
   SetRegText("Software\\Netscape\\Netscape Navigator\\biff", "CurrentUser", "nobody");
   EXPECT_FALSE(gGetSoftDataDir_NS4X(folder));

@@ -3,15 +3,12 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <filesystem>
 
 #include "common/text.h"
 #include "support/temp_env.h"
 
 namespace {
-
-std::atomic<unsigned> mCounter{0};
 
 std::wstring W(const std::string& s) { return gToWide(s); }
 
@@ -38,34 +35,6 @@ void SetRegText(const std::string& subKey, const std::string& name, const std::s
 
 void DeleteRegValue(const std::string& subKey, const std::string& name) {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, W(subKey).c_str(), W(name).c_str());
-}
-
-SavedRegKey::SavedRegKey(const std::string& subKey)
-    : subKey_(subKey),
-      backup_("Software\\VelnorTest\\saved_" + std::to_string(GetCurrentProcessId()) + "_" +
-              std::to_string(mCounter++)) {
-  HKEY from = nullptr, to = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, W(subKey_).c_str(), 0, KEY_READ, &from) != ERROR_SUCCESS) return;
-  existed_ = RegCreateKeyExW(HKEY_CURRENT_USER, W(backup_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to,
-                             nullptr) == ERROR_SUCCESS &&
-             RegCopyTreeW(from, nullptr, to) == ERROR_SUCCESS;
-  RegCloseKey(from);
-  if (to != nullptr) RegCloseKey(to);
-}
-
-SavedRegKey::~SavedRegKey() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, W(subKey_).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, W(subKey_).c_str());
-  if (!existed_) return;
-  HKEY from = nullptr, to = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, W(backup_).c_str(), 0, KEY_READ, &from) == ERROR_SUCCESS &&
-      RegCreateKeyExW(HKEY_CURRENT_USER, W(subKey_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to,
-                      nullptr) == ERROR_SUCCESS)
-    RegCopyTreeW(from, nullptr, to);
-  if (from != nullptr) RegCloseKey(from);
-  if (to != nullptr) RegCloseKey(to);
-  RegDeleteTreeW(HKEY_CURRENT_USER, W(backup_).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, W(backup_).c_str());
 }
 
 SavedFile::SavedFile(const std::string& path)

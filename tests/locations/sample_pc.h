@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "support/saved_state.h"
+
 // The Outlook Express identity and the Netscape 4 user that the sample PC sets up.
 inline const std::string kIdentity = "{3F0E8A5C-2B7D-4C19-9E6A-5D1B7C2E8F40}";
 inline const std::string kIdentityKey = "Identities\\" + kIdentity;
@@ -20,19 +22,6 @@ void PutFile(const std::string& path, const std::string& bytes);
 // Writes or deletes (Null) one string value below HKEY_CURRENT_USER.
 void SetRegText(const std::string& subKey, const std::string& name, const std::string& value);
 void DeleteRegValue(const std::string& subKey, const std::string& name);
-
-// Copies a key of HKEY_CURRENT_USER away and puts it back as it was when the object goes.
-class SavedRegKey {
- public:
-  explicit SavedRegKey(const std::string& subKey);
-  ~SavedRegKey();
-  SavedRegKey(const SavedRegKey&) = delete;
-  SavedRegKey& operator=(const SavedRegKey&) = delete;
-
- private:
-  std::string subKey_, backup_;
-  bool existed_ = false;
-};
 
 // Moves a file aside (if present) and puts it back when the object goes; whatever stands there then is removed,
 // and so are the folders it made.

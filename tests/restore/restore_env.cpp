@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <filesystem>
 
 #include "common/app.h"
@@ -23,8 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::atomic<unsigned> mCounter{0};
 
 fs::path P(const std::string& s) { return fs::path(gToWide(s)); }
 
@@ -51,11 +48,6 @@ void CopyTree(const fs::path& from, const fs::path& to) {
 
 void CopyContents(const std::string& from, const std::string& to) { CopyTree(P(from, true), P(to, true)); }
 
-void ClearContents(const std::string& folder) {
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(P(folder, true), ec)) RemoveTree(gFromWide(entry.path().wstring()));
-}
-
 }  // namespace
 
 int HookUi::MessageBox(HWND, const std::string& text, const std::string&, unsigned, const std::string&,
@@ -74,64 +66,9 @@ int HookUi::Count(const std::string& part) const {
   return n;
 }
 
-Snapshot TakeSnapshot(const std::string& folder) {
-  Snapshot shot;
-  const fs::path root = P(folder, true);
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
-    const std::string rel = gFromWide(fs::relative(it->path(), root).wstring());
-    shot[rel] = it->is_directory() ? "<dir>" : ReadFileBytes(gFromWide(it->path().wstring()));
-  }
-  return shot;
-}
-
-SavedFolder::SavedFolder(const std::string& folder) : folder_(folder) { CopyContents(folder_, aside_.path()); }
-
-SavedFolder::~SavedFolder() {
-  ClearContents(folder_);
-  CopyContents(aside_.path(), folder_);
-}
-
-SavedHkcuKey::SavedHkcuKey(const std::string& subKey)
-    : subKey_(subKey),
-      backup_("Software\\VelnorTest\\restore_saved_" + std::to_string(GetCurrentProcessId()) + "_" +
-              std::to_string(mCounter++)) {
-  HKEY from = nullptr, to = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, gToWide(subKey_).c_str(), 0, KEY_READ, &from) != ERROR_SUCCESS) return;
-  existed_ = RegCreateKeyExW(HKEY_CURRENT_USER, gToWide(backup_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                             &to, nullptr) == ERROR_SUCCESS &&
-             RegCopyTreeW(from, nullptr, to) == ERROR_SUCCESS;
-  RegCloseKey(from);
-  if (to != nullptr) RegCloseKey(to);
-}
-
-SavedHkcuKey::~SavedHkcuKey() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, gToWide(subKey_).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, gToWide(subKey_).c_str());
-  if (!existed_) return;
-  HKEY from = nullptr, to = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, gToWide(backup_).c_str(), 0, KEY_READ, &from) == ERROR_SUCCESS &&
-      RegCreateKeyExW(HKEY_CURRENT_USER, gToWide(subKey_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &to,
-                      nullptr) == ERROR_SUCCESS)
-    RegCopyTreeW(from, nullptr, to);
-  if (from != nullptr) RegCloseKey(from);
-  if (to != nullptr) RegCloseKey(to);
-  RegDeleteTreeW(HKEY_CURRENT_USER, gToWide(backup_).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, gToWide(backup_).c_str());
-}
-
 void PutFile(const std::string& path, const std::string& bytes) {
   fs::create_directories(P(path).parent_path());
   WriteFileBytes(path, bytes);
-}
-
-void RemoveTree(const std::string& path) {
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(P(path), ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec))
-    SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
-  fs::remove_all(P(path), ec);
 }
 
 bool KeyExists(const std::string& subKey) {

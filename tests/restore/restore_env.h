@@ -13,6 +13,7 @@
 #include "common/system.h"
 #include "common/ui.h"
 #include "shell/session.h"
+#include "support/saved_state.h"
 #include "support/temp_env.h"
 
 inline const std::string kIdentity = "{3F0E8A5C-2B7D-4C19-9E6A-5D1B7C2E8F40}";
@@ -36,38 +37,7 @@ class HookUi final : public UserInterface {
   int Count(const std::string& part) const;
 };
 
-// Relative path -> bytes ("<dir>" for a folder) of everything below a folder.
-using Snapshot = std::map<std::string, std::string>;
-Snapshot TakeSnapshot(const std::string& folder);
-
-// Copies a folder's contents aside and puts them back exactly when the object goes.
-class SavedFolder {
- public:
-  explicit SavedFolder(const std::string& folder);
-  ~SavedFolder();
-  SavedFolder(const SavedFolder&) = delete;
-  SavedFolder& operator=(const SavedFolder&) = delete;
-
- private:
-  std::string folder_;
-  TempFolder aside_{"aside"};
-};
-
-// Copies a key of HKEY_CURRENT_USER aside and puts it back as it was when the object goes.
-class SavedHkcuKey {
- public:
-  explicit SavedHkcuKey(const std::string& subKey);
-  ~SavedHkcuKey();
-  SavedHkcuKey(const SavedHkcuKey&) = delete;
-  SavedHkcuKey& operator=(const SavedHkcuKey&) = delete;
-
- private:
-  std::string subKey_, backup_;
-  bool existed_ = false;
-};
-
 void PutFile(const std::string& path, const std::string& bytes);
-void RemoveTree(const std::string& path);
 bool KeyExists(const std::string& subKey);
 std::string RegText(const std::string& subKey, const std::string& name);
 void SetRegText(const std::string& subKey, const std::string& name, const std::string& value);

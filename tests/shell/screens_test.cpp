@@ -19,6 +19,7 @@
 #include "shell/frm_menu.h"
 #include "shell/session.h"
 #include "shell/session_state.h"
+#include "support/screenshot.h"
 #include "support/scripted_ui.h"
 #include "support/temp_env.h"
 
@@ -28,14 +29,7 @@ constexpr int32_t kHkcu = static_cast<int32_t>(0x80000001u);
 
 // Saves a screenshot of a window beside the test programs, as an artefact of the run.
 void SaveScreenshot(HWND window, const std::string& name) {
-  if (GetEnvironmentVariableA("VELNOR_NO_SHOTS", nullptr, 0) > 0) return;
-  RECT r{};
-  if (window == nullptr || !GetWindowRect(window, &r)) return;
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bmp);
+  if (window == nullptr) return;
   // Let the window paint (the scripted seam runs no messages), then copy it off the screen.
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
@@ -44,24 +38,7 @@ void SaveScreenshot(HWND window, const std::string& name) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Sleep(10);
   }
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  BITMAPINFOHEADER bi{sizeof(bi), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-  std::string pixels(stride * static_cast<DWORD>(h), '\0');
-  GetDIBits(mem, bmp, 0, static_cast<UINT>(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER bf{};
-  bf.bfType = 0x4D42;
-  bf.bfOffBits = sizeof(bf) + sizeof(bi);
-  bf.bfSize = bf.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::string file(reinterpret_cast<const char*>(&bf), sizeof(bf));
-  file.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
-  file += pixels;
-  CreateDirectoryW(gToWide(gAddRoot(gGetAppPath()) + "screenshots").c_str(), nullptr);
-  WriteFileBytes(gAddRoot(gGetAppPath()) + "screenshots\\" + name + ".bmp", file);
+  SaveWindowShot(window, gAddRoot(gGetAppPath()) + "screenshots\\" + name + ".bmp");
 }
 
 class ScreensTest : public testing::Test {
