@@ -16,6 +16,7 @@
 #include "formats/unlha.h"
 #include "restore/account_restore.h"
 #include "restore/restore_view.h"
+#include "shell/session.h"
 #include "shell/session_state.h"
 #include "shell/targets.h"
 
@@ -164,6 +165,12 @@ bool gProcRestore() {
   if (ok && (s.TargetSoft == kTargetFavorite || s.TargetSoft == kTargetMyDocuments)) {
     const short answer = gDispMsg(kMsgKeepCurrent, "", 0);
     keepCurrent = answer == IDYES;
+    if (answer == IDCANCEL) {
+      // The message offers キャンセル to stop the restore; nothing has been touched yet, so this is the user's
+      // stop (back to the menu), not a failure that ends the program.
+      gProcUserStop();
+      return false;
+    }
     if (answer != IDYES && answer != IDNO) {
       gErrRaise(5, "message 1016 answered " + std::to_string(answer));
       ok = false;

@@ -103,11 +103,17 @@ TEST_F(RestoreTest, FavoritesYesKeepsTheCurrentFilesNoEmptiesCancelDeletesNothin
     WriteFolderSet(archive, false);
     ReadSet(false);
     ui_.answers = {c.answer};
+    ui_.boxes.clear();
     ASSERT_TRUE(gProcRestoreFromNOTFD());
     EXPECT_EQ(gProcRestore(), c.restored);
     EXPECT_EQ(FileExistsPlain(onlyNow), c.onlyNowSurvives);
     if (!c.restored) {
+      // キャンセル stops the restore as the message promises: the user's stop, not a failure to report.
       EXPECT_EQ(TakeSnapshot(s.SoftDataDir), current);
+      EXPECT_TRUE(s.UserStopped);
+      ASSERT_EQ(ui_.boxes.size(), 2u);  // the question and the stop, no error report
+      EXPECT_NE(ui_.boxes[1].find("処理を中止しました。"), std::string::npos);
+      s.UserStopped = false;
       continue;
     }
     // Saved files replace those of the same name; with No nothing else is left.
