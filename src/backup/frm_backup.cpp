@@ -161,6 +161,14 @@ void frmBackup::mStepWrite() {
 }
 
 void frmBackup::cmdNext_Click() {
+  // A step's closing pauses let window messages run, and 次へ is already showing then: a press that arrives
+  // before the step has ended must not start the step once more.
+  if (mStepRunning) return;
+  mStepRunning = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{mStepRunning};
   if (BackupStep == 0)
     mStepMake();
   else if (BackupStep == 1)

@@ -37,4 +37,5 @@ class frmBackup final : public FormWindow, public BackupView {
   void mStepMake();
   void mStepWrite();
   void mShowButtons(bool visible);
+  bool mStepRunning = false;
 };
