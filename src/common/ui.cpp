@@ -15,6 +15,25 @@ void CALLBACK mHelpCallback(LPHELPINFO info) {
     ShellExecuteW(nullptr, L"open", gToWide(mHelpFile).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The wizards pause on purpose between their steps. When VELNOR_PAUSE_LOG names a file, the running total
+// of those pauses (in milliseconds) is kept there, so a benchmark can tell them apart from the work.
+void mRecordPause(unsigned long milliseconds) {
+  static const std::wstring log = [] {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"VELNOR_PAUSE_LOG", path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
+  }();
+  static unsigned long long total = 0;
+  if (log.empty()) return;
+  total += milliseconds;
+  const std::string text = std::to_string(total) + "\r\n";
+  HANDLE file = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 class RealUi final : public UserInterface {
  public:
   int MessageBox(HWND owner, const std::string& text, const std::string& caption, unsigned style,
@@ -56,7 +75,10 @@ class RealUi final : public UserInterface {
     return chosen;
   }
 
-  void Sleep(unsigned long milliseconds) override { ::Sleep(milliseconds); }
+  void Sleep(unsigned long milliseconds) override {
+    ::Sleep(milliseconds);
+    mRecordPause(milliseconds);
+  }
 
   void DoEvents() override {
     MSG msg;
