@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Whole-backup benchmark: Velnor's folder backup and restore of a large My Documents (about 500 MB: mail from
+# the corpus plus binary files), driven through its windows and timed from outside, beside jlha packing and
+# lhasa unpacking the same folder in the same run. The wizards' deliberate pauses are printed apart from the
+# work, and so is peak memory. Prints figures; asserts nothing.
+set -euo pipefail
+. "$(dirname "$0")/../scripts/lib.sh"
+cd "$VELNOR_ROOT"
+"$VELNOR_ROOT/scripts/setup"
+"$VELNOR_ROOT/scripts/build"
+exe_dir="$VELNOR_BUILD/bin"
+out="$VELNOR_ROOT/out/bench"
+mkdir -p "$out"
+export VELNOR_BUILD="$out"
+export WINEPREFIX="$out/prefix"
+trap velnor_cleanup EXIT
+# The large sample PC takes a while to lay out; it is kept for later runs.
+if [ ! -f "$WINEPREFIX/.velnor-large-sample-pc" ]; then
+  velnor_wine_prefix "$WINEPREFIX"
+  SAMPLE_PC_SIZE=large tests/fixtures/sample-pc/make-sample-pc.sh
+  touch "$WINEPREFIX/.velnor-large-sample-pc"
+else
+  wineserver -p >/dev/null 2>&1 &
+fi
+velnor_xvfb
+
+docs="$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -name Documents -type d | head -n 1)"
+bytes=$(du -sb "$docs" | cut -f1)
+windows() { local p="$1"; echo "Z:${p//\//\\}"; }
+
+say "Velnor: folder backup and restore of My Documents ($((bytes / 1048576)) MB) through its windows"
+rm -f "$out/pauses.txt"
+VELNOR_PAUSE_LOG="$(windows "$out/pauses.txt")" VELNOR_E2E_SHOTS="$(windows "$out/shots")" \
+  "$VELNOR_ROOT/scripts/wine-exec" "$exe_dir/bench_whole_backup.exe" --gtest_color=no > "$out/velnor.txt" 2>&1 ||
+  { cat "$out/velnor.txt" >&2; say "the Velnor run failed"; exit 1; }
+figure() { sed -n "s/^$1 //p" "$out/velnor.txt" | tr -d '\r'; }
+
+# Runs a command, leaving "seconds max_rss_kb" in $timing.
+timed() {
+  /usr/bin/time -f "%e %M" -o "$out/time.txt" "$@" >/dev/null 2>"$out/stderr.txt" ||
+    { cat "$out/stderr.txt" >&2; say "failed: $*"; exit 1; }
+  timing="$(tail -n 1 "$out/time.txt")"
+}
+ref="$out/reference"
+rm -rf "$ref" && mkdir -p "$ref/unpacked"
+timed bash -c "cd '$docs' && jlha a2o7q '$ref/documents.lzh' ."
+pack_s="${timing%% *}" pack_kb="${timing##* }"
+timed bash -c "cd '$ref/unpacked' && lhasa xqf '$ref/documents.lzh'"
+unpack_s="${timing%% *}" unpack_kb="${timing##* }"
+rm -rf "$ref"
+
+calc() { awk "BEGIN { printf \"%.2f\", $1 }"; }
+backup_s=$(figure velnor_backup_seconds) backup_p=$(figure velnor_backup_pauses)
+restore_s=$(figure velnor_restore_seconds) restore_p=$(figure velnor_restore_pauses)
+peak=$(figure velnor_peak_working_set_mib)
+printf 'My Documents: %.1f MB\n' "$(calc "$bytes / 1048576")"
+printf '%-34s %9s %9s %9s\n' "run" "seconds" "paused" "work"
+printf '%-34s %9s %9s %9s\n' "Velnor backup (gather, pack, move)" "$backup_s" "$backup_p" "$(calc "$backup_s - $backup_p")"
+printf '%-34s %9s %9s %9s\n' "jlha -lh7- of the same folder" "$pack_s" "-" "$pack_s"
+printf '%-34s %9s %9s %9s\n' "Velnor restore (check, unpack, put)" "$restore_s" "$restore_p" "$(calc "$restore_s - $restore_p")"
+printf '%-34s %9s %9s %9s\n' "lhasa x of jlha's archive" "$unpack_s" "-" "$unpack_s"
+echo
+printf 'work against the reference (below 1.00: faster than the reference)\n'
+printf '  backup  Velnor work / jlha pack     %s\n' "$(calc "($backup_s - $backup_p) / ($pack_s > 0 ? $pack_s : 0.01)")"
+printf '  restore Velnor work / lhasa unpack  %s\n' "$(calc "($restore_s - $restore_p) / ($unpack_s > 0 ? $unpack_s : 0.01)")"
+printf 'peak memory: Velnor %s MB (working set under Wine), jlha %s MB, lhasa %s MB\n' "$peak" \
+  "$(calc "$pack_kb / 1024")" "$(calc "$unpack_kb / 1024")"
+say "screenshots of the run: $out/shots"
