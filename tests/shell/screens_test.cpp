@@ -94,6 +94,37 @@ TEST_F(ScreensTest, CancelledFolderChoiceFallsBackToFloppy) {
   EXPECT_EQ(menu.GetText(frmMenu::txtSaveDir), dir.path());
 }
 
+// 次へ shows again while the gathering step is still ending (it pauses, letting clicks through): a second
+// press then must not gather the data once more.
+TEST_F(ScreensTest, NextPressedWhileTheGatheringEndsDoesNotGatherAgain) {
+  if (!gChkFileExists("C:\\velnor-sample\\sample-pc.reg")) GTEST_SKIP() << "the sample PC is not laid out here";
+  TempFolder save("save");
+  frmMenu& menu = gFrmMenu();
+  ASSERT_TRUE(gDspForm(menu, 0, 0, false, 0.8f));
+  ASSERT_TRUE(menu.SelectTarget("Outlook Express"));
+  scripted_.ui.folders.push_back(save.path());
+  menu.cmd2_Click();
+  ASSERT_TRUE(menu.Command1_Click(0));
+  frmBackup& backup = gFrmBackup();
+  ASSERT_TRUE(backup.IsLoaded());
+  bool pressed = false;
+  scripted_.ui.onDoEvents = [&] {
+    if (!pressed && backup.BackupStep == 0 && IsWindowVisible(backup.Item(frmBackup::cmdNext))) {
+      pressed = true;
+      backup.cmdNext_Click();
+    }
+  };
+  scripted_.ui.answers = {IDNO};
+  scripted_.ui.boxes.clear();
+  backup.cmdNext_Click();
+  scripted_.ui.onDoEvents = nullptr;
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(scripted_.ui.boxes.size(), 1u);  // the account question, asked once
+  EXPECT_EQ(backup.BackupStep, 1);
+  EXPECT_FALSE(backup.Busy);
+  backup.Destroy();
+}
+
 TEST_F(ScreensTest, SaveFolderInsideOrBesideTheDataIsRefused) {
   frmMenu& menu = gFrmMenu();
   ASSERT_TRUE(gDspForm(menu, 0, 0, false, 0.8f));

@@ -1,6 +1,7 @@
 // Test doubles for the user-interface seam: scripted answers, recorded boxes, no real waits.
 #pragma once
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,7 +32,11 @@ class ScriptedUi final : public UserInterface {
                  unsigned long) override;
   std::string BrowseForFolder(HWND, const std::string& title, unsigned flags) override;
   void Sleep(unsigned long ms) override { sleptMs += ms; }
-  void DoEvents() override {}
+  // Runs where the program lets pending window messages run: a test puts a person's click there.
+  std::function<void()> onDoEvents;
+  void DoEvents() override {
+    if (onDoEvents) onDoEvents();
+  }
   [[noreturn]] void EndProgram(unsigned exitCode) override { throw ProgramEnded(exitCode); }
 };
 
