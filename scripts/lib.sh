@@ -20,6 +20,12 @@ velnor_wine_prefix() {
   wineserver -p >/dev/null 2>&1 &
 }
 
+# Whether Wine hands its windows to a window manager: not on the virtual display, which has none (Wine then
+# draws the title bars itself, and screenshots show each window whole); yes on a real desktop.
+velnor_wine_managed() {
+  "$VELNOR_ROOT/scripts/wine-exec" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f >/dev/null 2>&1 || true
+}
+
 # Wine links the user's Documents, Desktop and the like to the Linux home folder. Velnor backs up, empties
 # and restores My Documents: in a prefix of ours those must be real folders inside the prefix, never $HOME.
 velnor_unlink_home() {
@@ -40,6 +46,7 @@ velnor_xvfb() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     VELNOR_XVFB_PID=$!
     export DISPLAY=":$n"
+    velnor_wine_managed N
     for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
   done
   say "could not start Xvfb"; return 1
