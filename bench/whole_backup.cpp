@@ -46,7 +46,7 @@ TEST_F(WholeBackup, MyDocuments) {
   v.WaitUntil("the backup to finish", [&] { return v.Shows(wizard, "バックアップ処理が正常に終了しました。"); }, 3600);
   const double backup = Seconds(made + (Clock::now() - start));
   const double backupPauses = PausedSeconds() - pausedBefore;
-  const std::string set = v.FindText(wizard, "Edit", scratch_);
+  const std::string set = v.WaitEditText(wizard, scratch_, "the set's folder on the wizard");
   menu = BackToMenu(wizard);
 
   v.Choose(menu, docs.name);

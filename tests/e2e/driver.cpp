@@ -328,6 +328,12 @@ std::string Program::FindText(HWND window, const std::string& className, const s
   return {};
 }
 
+std::string Program::WaitEditText(HWND window, const std::string& part, const std::string& what, int seconds) {
+  std::string text;
+  WaitUntil(what, [&] { return !(text = FindText(window, "Edit", part)).empty(); }, seconds);
+  return text;
+}
+
 bool Program::Shows(HWND window, const std::string& part) const {
   std::vector<HWND> children;
   Descendants(window, children);
@@ -409,6 +415,7 @@ void Program::Choose(HWND window, const std::string& item) {
 }
 
 void Program::ChooseFolder(HWND menu, const std::string& folder) {
+  if (folder.size() < 3 || folder[1] != ':') Fail("no folder to choose: \"" + folder + "\"");
   Click(menu, "参照...");
   HWND browser = nullptr;
   WaitUntil("the folder browser", [&] { return (browser = FindBrowser()) != nullptr; });
@@ -469,10 +476,19 @@ void Program::CancelFolderChoice(HWND menu) {
 
 void Program::Shot(HWND window, const std::string& name) {
   if (window == nullptr || !IsWindow(window)) return;
-  // Let the program paint what it has just been told, then copy the window off the screen.
+  // Have the window painted afresh and wait until the program has painted all of it (nothing left to
+  // update); a program that is busy for longer is shot as it stands.
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-  WaitForInputIdle(process_.hProcess, 3000);
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  std::vector<HWND> parts{window};
+  Descendants(window, parts);
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  auto painted = [&] {
+    return std::none_of(parts.begin(), parts.end(),
+                        [](HWND w) { return IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE); });
+  };
+  while (!painted() && std::chrono::steady_clock::now() < limit)
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  GdiFlush();
   char number[8];
   std::snprintf(number, sizeof number, "%02d", ++shotCount_);
   SaveWindowShot(window, shots_ + "\\" + number + "-" + name + ".bmp");

@@ -68,6 +68,9 @@ class Program {
   std::vector<Control> Controls(HWND window) const;
   // The text of the first child control of class className (case ignored) that contains part; "" if none.
   std::string FindText(HWND window, const std::string& className, const std::string& part) const;
+  // Waits until an edit box of the window shows text containing part (it cannot be read while the program
+  // works) and returns its text.
+  std::string WaitEditText(HWND window, const std::string& part, const std::string& what, int seconds = 120);
   // True when a visible label or button of the window shows text containing part (edit boxes: FindText).
   bool Shows(HWND window, const std::string& part) const;
   // True when the option button or check box with this text is checked.

@@ -147,8 +147,7 @@ std::string E2eTest::BackupToFolder(HWND& menu, const Target& target, const std:
   v.Answer("という名前のフォルダを作成し、", IDOK, "folder-notice");
   const HWND wizard = v.WaitWindow(kBackup, "backup-confirm");
   EXPECT_TRUE(v.Shows(wizard, target.name));
-  std::string shown;  // read once the wizard answers: it pauses while it opens
-  v.WaitUntil("the data folder on the wizard", [&] { return !(shown = v.FindText(wizard, "Edit", "")).empty(); });
+  const std::string shown = v.WaitEditText(wizard, "\\", "the data folder on the wizard");
   EXPECT_TRUE(SameFolder(shown, target.dataFolder)) << shown;
   Next(wizard);
   if (target.id == 0)
@@ -159,7 +158,7 @@ std::string E2eTest::BackupToFolder(HWND& menu, const Target& target, const std:
   Next(wizard);
   v.WaitUntil("the backup to finish", [&] { return v.Shows(wizard, "バックアップ処理が正常に終了しました。"); }, 600);
   v.Shot(wizard, "backup-done");
-  const std::string set = v.FindText(wizard, "Edit", folder);
+  const std::string set = v.WaitEditText(wizard, folder, "the set's folder on the wizard");
   menu = BackToMenu(wizard);
   return set;
 }

@@ -50,7 +50,7 @@ TEST_F(FloppyBackupRestore, ThreeDisksComeBackInAnyOrder) {
   }
   v.WaitUntil("the backup to finish", [&] { return v.Shows(wizard, "バックアップ処理が正常に終了しました。"); }, 600);
   v.Shot(wizard, "backup-done");
-  EXPECT_FALSE(v.FindText(wizard, "Edit", "A:\\Velnor").empty());
+  v.WaitEditText(wizard, "A:\\Velnor", "the set's place on the wizard");
   menu = BackToMenu(wizard);
 
   ClearFolder(docs.dataFolder);

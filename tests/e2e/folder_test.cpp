@@ -44,7 +44,9 @@ TEST_P(FolderBackupRestore, DataWipedAfterTheBackupComesBackByteForByte) {
   if (!target.extraFolder.empty()) ClearFolder(target.extraFolder);
   // Outlook, started again after its store was lost, makes a new empty one (which is also how Velnor finds
   // where Outlook keeps its data).
-  if (target.id == 1) ASSERT_TRUE(WriteFileBytes(target.dataFolder + "\\outlook.pst", ""));
+  if (target.id == 1) {
+    ASSERT_TRUE(WriteFileBytes(target.dataFolder + "\\outlook.pst", ""));
+  }
   if (target.id == 0) RegDeleteTreeW(HKEY_CURRENT_USER, gToWide(kAccountKey).c_str());
   ASSERT_TRUE(TakeSnapshot(target.dataFolder).size() <= 1u);
 
