@@ -125,6 +125,48 @@ TEST_F(ScreensTest, NextPressedWhileTheGatheringEndsDoesNotGatherAgain) {
   backup.Destroy();
 }
 
+// The menu hands over to the restore wizard while window messages run, and a folder restore starts by itself:
+// a quick person can restore and press メニュー before the hand-over has ended. The menu that comes back stays.
+TEST_F(ScreensTest, ARestoreFinishedWhileTheMenuHandsOverLeavesTheMenuOpen) {
+  TempFolder save("save");
+  frmMenu& menu = gFrmMenu();
+  ASSERT_TRUE(gDspForm(menu, 0, 0, false, 0.8f));
+  ASSERT_TRUE(menu.SelectTarget("お気に入り（IE）"));
+  scripted_.ui.folders.push_back(save.path());
+  menu.cmd2_Click();
+  ASSERT_TRUE(menu.Command1_Click(0));
+  frmBackup& backup = gFrmBackup();
+  backup.cmdNext_Click();
+  backup.cmdNext_Click();
+  const std::string setDir = gSession().DataSaveDir;
+  backup.cmdMenu_Click();
+  ASSERT_TRUE(menu.IsLoaded());
+
+  scripted_.ui.folders.push_back(setDir);
+  menu.cmd2_Click();
+  frmRestore& restore = gFrmRestore();
+  int clicks = 0;
+  scripted_.ui.answers = {IDNO};  // 1016
+  scripted_.ui.onDoEvents = [&] {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (!restore.IsLoaded()) return;
+    if (clicks == 0 && restore.Step == 1 && IsWindowVisible(restore.Item(frmRestore::cmdNext))) {
+      ++clicks;
+      restore.cmdNext_Click();
+    } else if (clicks == 1 && !restore.Busy && restore.GetText(frmRestore::lblMsg) == "復元処理が正常に終了しました。") {
+      ++clicks;
+      restore.cmdMenu_Click();
+    }
+  };
+  ASSERT_TRUE(menu.Command1_Click(1));
+  scripted_.ui.onDoEvents = nullptr;
+  EXPECT_EQ(clicks, 2);
+  EXPECT_FALSE(restore.IsLoaded());
+  EXPECT_TRUE(menu.IsLoaded());
+  EXPECT_TRUE(IsWindowVisible(menu.Hwnd()));
+}
+
 TEST_F(ScreensTest, SaveFolderInsideOrBesideTheDataIsRefused) {
   frmMenu& menu = gFrmMenu();
   ASSERT_TRUE(gDspForm(menu, 0, 0, false, 0.8f));
