@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <random>
 
 #include "common/text.h"
+#include "support/floppy.h"
 
 namespace e2e {
 namespace {
@@ -112,6 +114,20 @@ void E2eTest::TearDown() {
   velnor_.reset();
   PutPristineBack();
   RemoveTree(scratch_);
+}
+
+void FloppyE2eTest::SetUp() {
+  E2eTest::SetUp();
+  if (IsSkipped()) return;
+  std::string why;
+  if (!testfloppy::Available(&why)) GTEST_SKIP() << why;
+}
+
+void PutUnpackableFile(const std::string& path, size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::mt19937 random(seed);
+  for (char& c : bytes) c = static_cast<char>(random());
+  ASSERT_TRUE(WriteFileBytes(path, bytes));
 }
 
 HWND E2eTest::StartVelnor() {

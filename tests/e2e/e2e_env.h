@@ -68,4 +68,13 @@ class E2eTest : public testing::Test {
   static void PutPristineBack();
 };
 
+// Scenarios that need the test floppy drive A:.
+class FloppyE2eTest : public E2eTest {
+ protected:
+  void SetUp() override;
+};
+
+// Writes a file of bytes that do not pack (a scanned picture, say), to make a backup need more disks.
+void PutUnpackableFile(const std::string& path, size_t size, unsigned seed);
+
 }  // namespace e2e

@@ -2,31 +2,18 @@
 // offered out of order, as a person might pick them up.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "e2e_env.h"
 #include "support/floppy.h"
 
 namespace e2e {
 namespace {
 
-class FloppyBackupRestore : public E2eTest {
- protected:
-  void SetUp() override {
-    E2eTest::SetUp();
-    if (IsSkipped()) return;
-    std::string why;
-    if (!testfloppy::Available(&why)) GTEST_SKIP() << why;
-  }
-};
+using FloppyBackupRestore = FloppyE2eTest;
 
 TEST_F(FloppyBackupRestore, ThreeDisksComeBackInAnyOrder) {
   const Target& docs = TargetByTag("MYDOCUMENTS");
   // A scanned picture that does not pack: with the documents it needs three 1.44 MB disks.
-  std::string scan(3'200'000, '\0');
-  std::mt19937 random(20240501);
-  for (char& c : scan) c = static_cast<char>(random());
-  ASSERT_TRUE(WriteFileBytes(docs.dataFolder + "\\写真\\スキャン.bmp", scan));
+  PutUnpackableFile(docs.dataFolder + "\\写真\\スキャン.bmp", 3'200'000, 20240501);
   const Snapshot data = TakeSnapshot(docs.dataFolder);
 
   HWND menu = StartVelnor();

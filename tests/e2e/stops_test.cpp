@@ -2,8 +2,6 @@
 // back to its menu, and the data on the machine and on the disks stays as it was.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "common/text.h"
 #include "e2e_env.h"
 #include "support/floppy.h"
@@ -11,22 +9,10 @@
 namespace e2e {
 namespace {
 
-class UserStops : public E2eTest {
+class UserStops : public FloppyE2eTest {
  protected:
-  void SetUp() override {
-    E2eTest::SetUp();
-    if (IsSkipped()) return;
-    std::string why;
-    if (!testfloppy::Available(&why)) GTEST_SKIP() << why;
-  }
-
   // Adds a file that does not pack, so that the documents need two disks.
-  void MakeDocumentsNeedTwoDisks() {
-    std::string scan(1'800'000, '\0');
-    std::mt19937 random(7);
-    for (char& c : scan) c = static_cast<char>(random());
-    ASSERT_TRUE(WriteFileBytes(docs_.dataFolder + "\\写真\\スキャン.bmp", scan));
-  }
+  void MakeDocumentsNeedTwoDisks() { PutUnpackableFile(docs_.dataFolder + "\\写真\\スキャン.bmp", 1'800'000, 7); }
 
   // From the menu, with the documents and floppy disks chosen: backup up to the request for an empty disk.
   HWND BackupUpToTheDisk(HWND menu) {

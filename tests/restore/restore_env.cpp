@@ -31,23 +31,6 @@ std::string Env(const char* name) {
   return n > 0 && n < 32768 ? gFromWide(std::wstring_view(buffer, n)) : std::string();
 }
 
-fs::path P(const std::string& s, bool unroot) {
-  std::string t = s;
-  while (unroot && t.size() > 3 && t.back() == '\\') t.pop_back();
-  return P(t);
-}
-
-void CopyTree(const fs::path& from, const fs::path& to) {
-  fs::create_directories(to);
-  for (const auto& entry : fs::directory_iterator(from)) {
-    const fs::path target = to / entry.path().filename();
-    if (entry.is_directory()) CopyTree(entry.path(), target);
-    else fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
-  }
-}
-
-void CopyContents(const std::string& from, const std::string& to) { CopyTree(P(from, true), P(to, true)); }
-
 }  // namespace
 
 int HookUi::MessageBox(HWND, const std::string& text, const std::string&, unsigned, const std::string&,
@@ -138,7 +121,7 @@ void RestoreTest::ChooseTarget(int target) {
     for (const char* name : {"はじめにお読みください.txt", "家計簿.csv", "メール保存", "写真", "仕事"}) {
       const fs::path from = P(gAddRoot(folder) + name), to = P(s.SoftDataDir + "\\" + name);
       fs::create_directories(to.parent_path());
-      if (fs::is_directory(from)) CopyTree(from, to);
+      if (fs::is_directory(from)) CopyFolder(gFromWide(from.wstring()), gFromWide(to.wstring()));
       else if (fs::exists(from)) fs::copy_file(from, to);
     }
     return;
@@ -161,8 +144,8 @@ void RestoreTest::ChooseTarget(int target) {
 
 std::string RestoreTest::PackCurrentData(bool accounts, const std::function<void(const std::string&)>& adjust) {
   SessionState& s = gSession();
-  CopyContents(s.SoftDataDir, s.MailDataDir);
-  if (s.TargetSoft == 0) CopyContents(s.AddressBookDir, s.AddressDataDir);
+  CopyFolder(s.SoftDataDir, s.MailDataDir);
+  if (s.TargetSoft == 0) CopyFolder(s.AddressBookDir, s.AddressDataDir);
   if (accounts) {
     fs::create_directories(P(s.RegFileDataDir));
     s.RegRootKey = "HKEY_CURRENT_USER";

@@ -93,6 +93,8 @@ std::string HkcuTreeText(const std::string& subKey) {
   return text;
 }
 
+void CopyFolder(const std::string& from, const std::string& to) { CopyTree(Folder(from), Folder(to)); }
+
 void RemoveTree(const std::string& path) {
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(fs::path(gToWide(path)), ec);
@@ -107,14 +109,14 @@ void ClearFolder(const std::string& folder) {
 }
 
 SavedFolder::SavedFolder(const std::string& folder) : folder_(folder) {
-  if (fs::is_directory(Folder(folder_))) CopyTree(Folder(folder_), Folder(aside_.path()));
+  if (fs::is_directory(Folder(folder_))) CopyFolder(folder_, aside_.path());
 }
 
 SavedFolder::~SavedFolder() { PutBack(); }
 
 void SavedFolder::PutBack() {
   ClearFolder(folder_);
-  CopyTree(Folder(aside_.path()), Folder(folder_));
+  CopyFolder(aside_.path(), folder_);
 }
 
 SavedHkcuKey::SavedHkcuKey(const std::string& subKey)

@@ -14,6 +14,8 @@ Snapshot TakeSnapshot(const std::string& folder);
 // fixed order; "" when the key does not exist.
 std::string HkcuTreeText(const std::string& subKey);
 
+// Copies everything below folder from into folder to (made as needed), replacing files of the same name.
+void CopyFolder(const std::string& from, const std::string& to);
 // Removes a file or a folder with everything below it, read-only files included.
 void RemoveTree(const std::string& path);
 // Removes what a folder holds and keeps the folder.
