@@ -179,6 +179,17 @@ std::string E2eTest::BackupToFolder(HWND& menu, const Target& target, const std:
   return set;
 }
 
+HWND E2eTest::BackupToFloppyUpToTheDisk(HWND menu, const Target& target) {
+  Program& v = *velnor_;
+  v.Choose(menu, target.name);
+  v.Click(menu, "フロッピーディスク");
+  v.Click(menu, "バックアップ");
+  const HWND wizard = v.WaitWindow(kBackup, "backup-confirm");
+  Next(wizard);
+  v.WaitUntil("the request for an empty disk", [&] { return v.Shows(wizard, "空のフロッピーディスクを入れて"); }, 600);
+  return wizard;
+}
+
 void E2eTest::RestoreFromFolder(HWND& menu, const Target& target, const std::string& set, bool accounts) {
   Program& v = *velnor_;
   v.Choose(menu, target.name);

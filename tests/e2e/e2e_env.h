@@ -51,6 +51,8 @@ class E2eTest : public testing::Test {
 
   // From the menu: a whole folder backup of target into folder; returns the folder of the set it made.
   std::string BackupToFolder(HWND& menu, const Target& target, const std::string& folder, bool accounts = true);
+  // From the menu: a floppy backup of target up to the request for an empty disk; returns the wizard.
+  HWND BackupToFloppyUpToTheDisk(HWND menu, const Target& target);
   // From the menu: a whole restore of target from the set folder; back on the menu at the end.
   void RestoreFromFolder(HWND& menu, const Target& target, const std::string& set, bool accounts = true);
   // Presses 次へ and waits until the wizard has taken it (its buttons hide while it works).

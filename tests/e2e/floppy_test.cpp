@@ -18,12 +18,7 @@ TEST_F(FloppyBackupRestore, ThreeDisksComeBackInAnyOrder) {
 
   HWND menu = StartVelnor();
   Program& v = *velnor_;
-  v.Choose(menu, docs.name);
-  v.Click(menu, "フロッピーディスク");
-  v.Click(menu, "バックアップ");
-  HWND wizard = v.WaitWindow(kBackup, "backup-confirm");
-  Next(wizard);
-  v.WaitUntil("the request for an empty disk", [&] { return v.Shows(wizard, "空のフロッピーディスクを入れて"); }, 600);
+  HWND wizard = BackupToFloppyUpToTheDisk(menu, docs);
   std::vector<int> disks{testfloppy::InsertNewDisk()};
   ASSERT_NE(disks[0], 0) << testfloppy::LastMessage();
   Next(wizard);

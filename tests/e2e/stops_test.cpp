@@ -14,18 +14,6 @@ class UserStops : public FloppyE2eTest {
   // Adds a file that does not pack, so that the documents need two disks.
   void MakeDocumentsNeedTwoDisks() { PutUnpackableFile(docs_.dataFolder + "\\写真\\スキャン.bmp", 1'800'000, 7); }
 
-  // From the menu, with the documents and floppy disks chosen: backup up to the request for an empty disk.
-  HWND BackupUpToTheDisk(HWND menu) {
-    Program& v = *velnor_;
-    v.Choose(menu, docs_.name);
-    v.Click(menu, "バックアップ");
-    const HWND wizard = v.WaitWindow(kBackup, "backup-confirm");
-    Next(wizard);
-    v.WaitUntil("the request for an empty disk", [&] { return v.Shows(wizard, "空のフロッピーディスクを入れて"); },
-                600);
-    return wizard;
-  }
-
   // Answers the stop's own message and waits for the menu.
   HWND Stopped(const std::string& shot) {
     velnor_->Answer("処理を中止しました。", IDOK, shot);
@@ -67,14 +55,14 @@ TEST_F(UserStops, EveryBackupPromptStopsWithNothingWritten) {
 
   // No disk in the drive.
   ASSERT_TRUE(testfloppy::Eject());
-  Next(BackupUpToTheDisk(menu));
+  Next(BackupToFloppyUpToTheDisk(menu, docs_));
   v.Answer("フロッピーディスクが入っていないか", IDCANCEL, "no-disk");
   menu = Stopped("stopped-no-disk");
 
   // A disk that is not empty: its files are shown and kept.
   ASSERT_NE(testfloppy::InsertNewDisk(), 0) << testfloppy::LastMessage();
   ASSERT_TRUE(WriteFileBytes("A:\\メモ.txt", "大事なメモ"));
-  Next(BackupUpToTheDisk(menu));
+  Next(BackupToFloppyUpToTheDisk(menu, docs_));
   v.Answer("フロッピーディスクにファイルが残っています。", IDCANCEL, "disk-not-empty");
   menu = Stopped("stopped-disk-not-empty");
   CloseShellWindowsOnA();
@@ -83,7 +71,7 @@ TEST_F(UserStops, EveryBackupPromptStopsWithNothingWritten) {
 
   // The second disk is asked for: the first one keeps what was written to it.
   ASSERT_NE(testfloppy::InsertNewDisk(), 0) << testfloppy::LastMessage();
-  Next(BackupUpToTheDisk(menu));
+  Next(BackupToFloppyUpToTheDisk(menu, docs_));
   v.Answer("フロッピーディスクがいっぱいになりました。", IDCANCEL, "next-disk");
   menu = Stopped("stopped-next-disk");
   EXPECT_TRUE(FileExistsPlain("A:\\Velnor\\1_Velnor.lzh"));
@@ -99,7 +87,7 @@ TEST_F(UserStops, EveryRestorePromptStopsWithTheDataUntouched) {
   Program& v = *velnor_;
   const int first = testfloppy::InsertNewDisk();
   ASSERT_NE(first, 0) << testfloppy::LastMessage();
-  const HWND backup = BackupUpToTheDisk(menu);
+  const HWND backup = BackupToFloppyUpToTheDisk(menu, docs_);
   Next(backup);
   v.WaitBox(600);
   const int second = testfloppy::InsertNewDisk();
@@ -171,12 +159,7 @@ TEST_F(Refusals, ASetOfAnotherTargetGoesBackToTheMenu) {
 
   // From a disk: the wizard names the set's target; Retry asks again, Cancel stops.
   ASSERT_NE(testfloppy::InsertNewDisk(), 0) << testfloppy::LastMessage();
-  v.Choose(menu, favorites.name);
-  v.Click(menu, "フロッピーディスク");
-  v.Click(menu, "バックアップ");
-  HWND wizard = v.WaitWindow(kBackup, "backup-confirm");
-  Next(wizard);
-  v.WaitUntil("the request for an empty disk", [&] { return v.Shows(wizard, "空のフロッピーディスクを入れて"); }, 600);
+  HWND wizard = BackupToFloppyUpToTheDisk(menu, favorites);
   Next(wizard);
   v.WaitUntil("the backup to finish", [&] { return v.Shows(wizard, "バックアップ処理が正常に終了しました。"); }, 600);
   menu = BackToMenu(wizard);
