@@ -43,7 +43,7 @@ timed() {
 }
 ref="$out/reference"
 rm -rf "$ref" && mkdir -p "$ref/unpacked"
-timed bash -c "cd '$docs' && jlha a2o7q '$ref/documents.lzh' ."
+timed bash -c "cd '$docs' && jlha a2o7q '$ref/documents.lzh' *"
 pack_s="${timing%% *}" pack_kb="${timing##* }"
 timed bash -c "cd '$ref/unpacked' && lhasa xqf '$ref/documents.lzh'"
 unpack_s="${timing%% *}" unpack_kb="${timing##* }"
