@@ -17,7 +17,7 @@
 #include "shell/session_state.h"
 #include "shell/targets.h"
 
-frmBackup::frmBackup() : FormWindow("バックアップ処理", 540, 330) {}
+frmBackup::frmBackup() : FormWindow("バックアップ処理", 540, 350) {}
 
 void frmBackup::CreateControls() {
   AddControl({L"STATIC", "", SS_LEFT, 14, 10, 340, 84, lblMsg0});
@@ -27,9 +27,10 @@ void frmBackup::CreateControls() {
   AddControl({L"STATIC", "バックアップするデータフォルダ", SS_LEFT, 14, 204, 512, 18, lblMsg1});
   AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 222, 512, 22, txtMsg});
   AddControl({L"STATIC", "バックアップデータ保存先", SS_LEFT, 14, 250, 512, 18, lblDataSaveDir});
-  AddControl({L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, 14, 268, 512, 22, txtDataSaveDir});
-  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 330, 298, 94, 28, cmdNext, "処理を次に進めます。"});
-  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 432, 298, 94, 28, cmdMenu,
+  // The set's folder name carries the target and the date: two lines, so the whole path shows.
+  AddControl({L"EDIT", "", ES_READONLY | ES_MULTILINE | WS_BORDER, 14, 268, 512, 40, txtDataSaveDir});
+  AddControl({L"BUTTON", "次へ", BS_DEFPUSHBUTTON | WS_TABSTOP, 330, 318, 94, 28, cmdNext, "処理を次に進めます。"});
+  AddControl({L"BUTTON", "メニュー", BS_PUSHBUTTON | WS_TABSTOP, 432, 318, 94, 28, cmdMenu,
               "処理を中止して、メニュー画面に戻ります。"});
   AddMenu("ヘルプ(&H)", {{mnuContents, "目次(&C)"}, {mnuAbout, "このソフトについて(&A)"}});
 }
