@@ -9,7 +9,7 @@
 #include <string>
 
 #include "../tests/e2e/e2e_env.h"
-#include "common/text.h"
+#include "common/files.h"
 
 namespace e2e {
 namespace {
@@ -18,9 +18,8 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 
 // The wizards' pauses so far, as the program keeps them in VELNOR_PAUSE_LOG.
 double PausedSeconds() {
-  char path[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("VELNOR_PAUSE_LOG", path, MAX_PATH) == 0) return 0;
-  return std::atof(ReadFileBytes(gFromAnsi(path)).c_str()) / 1000.0;
+  const std::string path = gGetEnvValue("VELNOR_PAUSE_LOG");
+  return path.empty() ? 0 : std::atof(ReadFileBytes(path).c_str()) / 1000.0;
 }
 
 class WholeBackup : public E2eTest {};

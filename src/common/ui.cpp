@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "common/files.h"
 #include "common/text.h"
 
 namespace {
@@ -18,11 +19,7 @@ void CALLBACK mHelpCallback(LPHELPINFO info) {
 // The wizards pause on purpose between their steps. When VELNOR_PAUSE_LOG names a file, the running total
 // of those pauses (in milliseconds) is kept there, so a benchmark can tell them apart from the work.
 void mRecordPause(unsigned long milliseconds) {
-  static const std::wstring log = [] {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"VELNOR_PAUSE_LOG", path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring();
-  }();
+  static const std::wstring log = gToWide(gGetEnvValue("VELNOR_PAUSE_LOG"));
   static unsigned long long total = 0;
   if (log.empty()) return;
   total += milliseconds;

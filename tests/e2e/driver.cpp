@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "common/app.h"
+#include "common/files.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "support/saved_state.h"
@@ -27,14 +28,7 @@ std::string ClassOf(HWND hwnd) {
   return gFromWide(name);
 }
 
-bool SameText(std::string a, std::string b) {
-  auto lower = [](std::string& s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  };
-  lower(a);
-  lower(b);
-  return a == b;
-}
+bool SameText(std::string_view a, std::string_view b) { return gUpperAscii(a) == gUpperAscii(b); }
 
 // Lines as "\n", whatever the program put.
 std::string Lines(const std::string& text) {
@@ -155,10 +149,8 @@ HTREEITEM TreeItem(HWND tree, UINT which, HTREEITEM from = nullptr) {
 }  // namespace
 
 std::string ShotsFolder(const std::string& scenario) {
-  char given[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA("VELNOR_E2E_SHOTS", given, MAX_PATH);
-  const std::string base =
-      n > 0 && n < MAX_PATH ? gFromAnsi(given) : gAddRoot(gGetAppPath()) + "screenshots\\e2e";
+  std::string base = gGetEnvValue("VELNOR_E2E_SHOTS");
+  if (base.empty()) base = gAddRoot(gGetAppPath()) + "screenshots\\e2e";
   return base + "\\" + scenario;
 }
 

@@ -7,17 +7,12 @@
 #include <cctype>
 #include <random>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "support/floppy.h"
 
 namespace e2e {
 namespace {
-
-std::string Env(const char* name) {
-  wchar_t buffer[32768];
-  const DWORD n = GetEnvironmentVariableW(gToWide(name).c_str(), buffer, 32768);
-  return n > 0 && n < 32768 ? gFromWide(std::wstring_view(buffer, n)) : std::string();
-}
 
 std::string ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -42,7 +37,7 @@ std::string ScenarioName() {
 
 const std::vector<Target>& Targets() {
   static const std::vector<Target> targets = [] {
-    const std::string profile = Env("USERPROFILE");
+    const std::string profile = gGetEnvValue("USERPROFILE");
     const std::string identity = "{3F0E8A5C-2B7D-4C19-9E6A-5D1B7C2E8F40}";
     return std::vector<Target>{
         {0, "Outlook Express", "OE",
@@ -53,7 +48,7 @@ const std::vector<Target>& Targets() {
         {3, "お気に入り（IE）", "FAVORITE", ShellFolder(CSIDL_FAVORITES), ""},
         {4, "カラメル（JUSTHOME）", "COLMAIL", "C:\\Program Files\\Justsystem\\ColMail\\USER", ""},
         {5, "マイ ドキュメント", "MYDOCUMENTS", ShellFolder(CSIDL_PERSONAL), ""},
-        {6, "NetScape6.X 以降", "NS6X", Env("APPDATA") + "\\Mozilla", ""},
+        {6, "NetScape6.X 以降", "NS6X", gGetEnvValue("APPDATA") + "\\Mozilla", ""},
     };
   }();
   return targets;
@@ -66,11 +61,9 @@ const Target& TargetByTag(const std::string& tag) {
 }
 
 bool SameFolder(std::string a, std::string b) {
-  for (std::string* s : {&a, &b}) {
+  for (std::string* s : {&a, &b})
     while (!s->empty() && s->back() == '\\') s->pop_back();
-    for (char& c : *s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return a == b;
+  return gUpperAscii(a) == gUpperAscii(b);
 }
 
 std::vector<std::unique_ptr<SavedFolder>>& E2eTest::PristineFolders() {
@@ -103,7 +96,7 @@ void E2eTest::PutPristineBack() {
 
 void E2eTest::SetUp() {
   if (!FileExistsPlain("C:\\velnor-sample\\sample-pc.reg")) GTEST_SKIP() << "the sample PC is not laid out here";
-  if (Env("DISPLAY").empty() && GetSystemMetrics(SM_CXSCREEN) == 0) GTEST_SKIP() << "no display";
+  if (gGetEnvValue("DISPLAY").empty() && GetSystemMetrics(SM_CXSCREEN) == 0) GTEST_SKIP() << "no display";
   PutPristineBack();
   scratch_ = "C:\\E2E Backup";
   RemoveTree(scratch_);
