@@ -12,17 +12,10 @@ exe_dir="$VELNOR_BUILD/bin"
 out="$VELNOR_ROOT/out/bench"
 mkdir -p "$out"
 export VELNOR_BUILD="$out"
-export WINEPREFIX="$out/prefix"
 trap velnor_cleanup EXIT
 # The large sample PC takes a while to lay out; it is kept for later runs.
-if [ ! -f "$WINEPREFIX/.velnor-large-sample-pc" ]; then
-  velnor_wine_prefix "$WINEPREFIX"
-  SAMPLE_PC_SIZE=large tests/fixtures/sample-pc/make-sample-pc.sh
-  touch "$WINEPREFIX/.velnor-large-sample-pc"
-else
-  wineserver -p >/dev/null 2>&1 &
-fi
-velnor_xvfb
+export SAMPLE_PC_SIZE=large
+velnor_wine_world "$out/prefix" virtual keep
 
 docs="$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -name Documents -type d | head -n 1)"
 bytes=$(du -sb "$docs" | cut -f1)

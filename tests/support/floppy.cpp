@@ -36,7 +36,7 @@ std::string mWindowsPath(std::string unixPath) {
 bool mControl(const std::string& command, std::string& answer) {
   std::string control, dir;
   if (!mReadSetting("Control", control) || !mReadSetting("Dir", dir)) {
-    answer = "no test floppy drive in this prefix (run tests/support/prefix.d/floppy.sh)";
+    answer = "no test floppy drive in this prefix (run tests/support/floppy.sh)";
     return false;
   }
   const std::string id = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(mCounter++);
@@ -73,7 +73,7 @@ bool mControl(const std::string& command, std::string& answer) {
 bool Available(std::string* why) {
   std::string control;
   if (mReadSetting("Control", control) && GetDriveTypeA((kDrive + ":\\").c_str()) == DRIVE_REMOVABLE) return true;
-  if (why != nullptr) *why = "no test floppy drive in this prefix (run tests/support/prefix.d/floppy.sh)";
+  if (why != nullptr) *why = "no test floppy drive in this prefix (run tests/support/floppy.sh)";
   return false;
 }
 

@@ -1,11 +1,11 @@
 // The test floppy drive A:: new empty 1.44 MB disks, ejecting and re-inserting, for the Windows tests.
 //
-// Contract: tests/support/prefix.d/floppy.sh (run by scripts/test on the fresh prefix) makes A: a floppy drive
+// Contract: tests/support/floppy.sh (run by scripts/test on the fresh prefix) makes A: a floppy drive
 // (GetDriveType 2) with no disk in it, and records in HKLM\Software\VelnorTest\Floppy where its controller is.
 // Each disk is a tmpfs of its own: a new disk is empty, formatted and about 1.44 MB (1,474,560 bytes in all);
 // an ejected disk keeps its files and can be inserted again by number, so a backup written over disks 1, 2, 3
 // can be read back in any order. Disk numbers count up through the whole run; everything is unmounted when
-// scripts/test ends. To use it with a prefix of your own: WINEPREFIX=... tests/support/prefix.d/floppy.sh
+// scripts/test ends. To use it with a prefix of your own: WINEPREFIX=... tests/support/floppy.sh
 #pragma once
 #include <string>
 

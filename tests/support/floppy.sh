@@ -11,7 +11,7 @@
 #
 # A: -> DIR/drive -> disks/N (a disk is in) or no-disk (nothing there: Wine then finds no medium).
 set -euo pipefail
-. "$(dirname "$0")/../../../scripts/lib.sh"
+. "$(dirname "$0")/../../scripts/lib.sh"
 self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 default_dir="$VELNOR_BUILD/floppy"
 
