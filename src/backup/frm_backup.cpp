@@ -187,7 +187,7 @@ bool frmBackup::Form_Unload() {
 
 void frmBackup::Form_Terminate() {
   gSetBackupView(nullptr);
-  if (!gShowMenuAgain()) gProcFatalError("frmBackup_Form_UnLoad", "");
+  if (!gShowMenuAgain()) gProcFatalError("frmBackup_Form_UnLoad", gMenuCreateFailure());
 }
 
 void frmBackup::OnCommand(int id, int code) {

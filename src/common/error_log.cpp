@@ -149,8 +149,10 @@ bool gProcEndProgram() {
 }
 
 void gProcFatalError(std::string_view procName, std::string_view detail) {
-  gUi().MessageBox(nullptr, "致命的エラーが発生しました。\r\nこのアプリケーションを終了します。", gAppTitle(),
-                   MB_OK | MB_ICONERROR, "", 0);
+  // The detail, when there is one, is what the user can act on (a window that could not be made, and why).
+  std::string text = "致命的エラーが発生しました。\r\nこのアプリケーションを終了します。";
+  if (!detail.empty()) text += "\r\n\r\n" + std::string(detail);
+  gUi().MessageBox(nullptr, text, gAppTitle(), MB_OK | MB_ICONERROR, "", 0);
   gProcError(procName, detail);
   if (gDspErrLog()) {
     gMsgBox("エラーログに関するお問い合わせ・ご報告は\r\n説明書に記載しております。", MB_OK | MB_ICONINFORMATION,

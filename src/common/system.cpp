@@ -218,7 +218,7 @@ bool gDspForm(Form& form, long position, long modal, bool resize, float ratio) {
   if (modal == 1) return form.ShowModal();
   HWND hwnd = form.Hwnd();
   if (hwnd == nullptr) {
-    gProcError("gDspForm", "");
+    gProcError("gDspForm", form.CreateFailure());
     return false;
   }
   ShowWindow(hwnd, SW_HIDE);

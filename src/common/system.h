@@ -33,6 +33,8 @@ class Form {
   virtual HWND Hwnd() = 0;
   // Shows the window modally; returns when it has closed.
   virtual bool ShowModal() = 0;
+  // Why the window could not be made, for the user and the log ("" when it was made or nothing is known).
+  virtual std::string CreateFailure() const { return {}; }
 };
 
 // Shows a form: modal (1) waits for it to close; otherwise hides, optionally resizes, shows and places it.

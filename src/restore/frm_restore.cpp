@@ -183,7 +183,7 @@ bool frmRestore::Form_Unload() { return !Busy; }
 
 void frmRestore::Form_Terminate() {
   gSetRestoreView(nullptr);
-  if (!gShowMenuAgain()) gProcFatalError("frmRestore_Form_Unload", "");
+  if (!gShowMenuAgain()) gProcFatalError("frmRestore_Form_Unload", gMenuCreateFailure());
 }
 
 void frmRestore::OnCommand(int id, int code) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "common/app.h"
+#include "common/error_log.h"
 #include "common/text.h"
 #include "common/ui.h"
 
@@ -39,6 +40,33 @@ HFONT mMessageFont() {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// True when a plain window of the system's own can be made: when not even that works, the fault is not the
+// window's but the screen's (the program was started where no display can be drawn on).
+bool mChkAnyWindowPossible() {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+  if (probe == nullptr) return false;
+  DestroyWindow(probe);
+  return true;
+}
+
+// Names the window that could not be made and the system's reason, for the fatal-error box and the log.
+void mReportCreateFailure(const std::string& caption, DWORD code, std::string& failure) {
+  if (code != 0) gErrRaiseWin32(code);
+  else gErrRaise(0, "");
+  const std::string system =
+      code != 0 ? gErr().description + "（エラー番号 " + std::to_string(code) + "）" : "理由の番号なし";
+  failure = "「" + caption + "」の画面を作成できませんでした。\r\n理由：";
+  if (!mChkAnyWindowPossible()) {
+    failure += "Windows がこのプログラムにどのウィンドウも作らせません（" + system +
+               "）。画面（ディスプレイ）を使えない状態で起動された可能性があります。";
+  } else {
+    failure += "Windows がこのウィンドウの作成を拒否しました（" + system + "）。";
+  }
+  gErr().description = failure;
+  gProcError("FormWindow_Create", "");
+}
+
 }  // namespace
 
 int gScale(int units) {
@@ -70,10 +98,15 @@ HWND FormWindow::Hwnd() {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT r{0, 0, gScale(width_), gScale(height_)};
   AdjustWindowRectEx(&r, style, FALSE, 0);
+  SetLastError(0);
   HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, gToWide(caption_).c_str(), style, CW_USEDEFAULT,
                               CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-  if (hwnd == nullptr) return nullptr;
+  if (hwnd == nullptr) {
+    mReportCreateFailure(caption_, GetLastError(), createFailure_);
+    return nullptr;
+  }
+  createFailure_.clear();
   hwnd_ = hwnd;
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WndProc));

@@ -28,6 +28,7 @@ class FormWindow : public Form {
   // Creates the window on first use and runs Form_Load.
   HWND Hwnd() override;
   bool ShowModal() override;
+  std::string CreateFailure() const override { return createFailure_; }
   // Asks the window to close: Form_Unload decides; returns true when it closed.
   bool Close();
   // Destroys the window without asking (the program is ending).
@@ -69,6 +70,7 @@ class FormWindow : public Form {
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   std::string caption_;
+  std::string createFailure_;
   int width_, height_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;

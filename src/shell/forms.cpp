@@ -32,3 +32,5 @@ frmAbout& gFrmAbout() {
 }
 
 bool gShowMenuAgain() { return gDspForm(gFrmMenu(), 0, 0, false, 0.8f); }
+
+std::string gMenuCreateFailure() { return gFrmMenu().CreateFailure(); }

@@ -1,6 +1,8 @@
 // The program's screens, one instance each, made when first shown (as a window that is unloaded and shown
 // again starts afresh).
 #pragma once
+#include <string>
+
 #include "shell/form_window.h"
 
 class frmMenu;
@@ -17,3 +19,5 @@ frmAbout& gFrmAbout();
 
 // Shows the main menu again after a wizard closes; false when it could not be shown.
 bool gShowMenuAgain();
+// Why the main menu could not be made ("" when it was).
+std::string gMenuCreateFailure();

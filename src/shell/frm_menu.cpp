@@ -243,7 +243,7 @@ bool frmMenu::Command1_Click(int index) {
   }
   FormWindow& wizard = index == 0 ? static_cast<FormWindow&>(gFrmBackup()) : static_cast<FormWindow&>(gFrmRestore());
   endAfterUnload_ = false;
-  if (!gDspForm(wizard, 0, 0, false, 0.8f)) gProcFatalError("frmMenu_command1_Click", "");
+  if (!gDspForm(wizard, 0, 0, false, 0.8f)) gProcFatalError("frmMenu_command1_Click", wizard.CreateFailure());
   // Showing the wizard lets window messages run, and a folder restore starts by itself: a quick person may
   // have finished with the wizard, which brought this menu back, before it returns. That menu stays.
   if (!wizard.IsLoaded()) {

@@ -35,7 +35,7 @@ bool gStartUp() {
   gInitSessionPaths();
   if (!gGetWorkDir()) gProcFatalError("main", "");
   if (!gGetUserName(s.UserName)) gProcFatalError("main", "");
-  if (!gDspForm(gFrmMenu(), 0, 0, false, 0.8f)) gProcFatalError("main", "");
+  if (!gDspForm(gFrmMenu(), 0, 0, false, 0.8f)) gProcFatalError("main", gFrmMenu().CreateFailure());
   gUi().DoEvents();
   return true;
 }

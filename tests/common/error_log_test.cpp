@@ -130,9 +130,11 @@ TEST_F(ErrorLogTest, BoxIsShownOnlyWhenNotSuppressedAndErrorIsClearedAfterwards)
 TEST_F(ErrorLogTest, FatalErrorTellsTheUserWritesTheLogAndEnds) {
   ScopedScriptedUi scripted;
   gErrRaise(9, "fatal");
-  EXPECT_THROW(gProcFatalError("frmMenu_Form_Unload", ""), ProgramEnded);
+  // The detail is what the user can act on: the box shows it below the fixed text.
+  EXPECT_THROW(gProcFatalError("frmMenu_Form_Unload", "「メニュー」の画面を作成できませんでした。"), ProgramEnded);
   ASSERT_GE(scripted.ui.boxes.size(), 2u);
-  EXPECT_EQ(scripted.ui.boxes[0].text, "致命的エラーが発生しました。\r\nこのアプリケーションを終了します。");
+  EXPECT_EQ(scripted.ui.boxes[0].text,
+            "致命的エラーが発生しました。\r\nこのアプリケーションを終了します。\r\n\r\n「メニュー」の画面を作成できませんでした。");
   EXPECT_EQ(scripted.ui.boxes[0].style, static_cast<unsigned>(MB_OK | MB_ICONERROR));
   EXPECT_EQ(scripted.ui.boxes[0].caption, "Velnor");
   EXPECT_EQ(scripted.ui.boxes.back().style, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
