@@ -177,7 +177,7 @@ void Program::Start() {
   std::wstring line = L"\"" + gToWide(exe_) + L"\"";
   if (!CreateProcessW(gToWide(exe_).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &process_))
-    throw Failure("cannot start " + exe_);
+    throw Failure("cannot start " + exe_ + " (error " + std::to_string(GetLastError()) + ")");
 }
 
 bool Program::Running() const {
