@@ -35,7 +35,7 @@ void gErrRaise(long number, std::string_view description) {
   mErr.description = std::string(description);
 }
 
-void gErrRaiseWin32(unsigned long code) {
+std::string gGetSystemErrorText(unsigned long code) {
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -43,8 +43,10 @@ void gErrRaiseWin32(unsigned long code) {
   std::string text = n > 0 ? gFromWide(std::wstring_view(buffer, n)) : std::string();
   if (buffer != nullptr) LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  gErrRaise(static_cast<long>(code), text);
+  return text;
 }
+
+void gErrRaiseWin32(unsigned long code) { gErrRaise(static_cast<long>(code), gGetSystemErrorText(code)); }
 
 void gErrRaiseLastError() { gErrRaiseWin32(GetLastError()); }
 

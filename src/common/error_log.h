@@ -22,6 +22,8 @@ void gErrRaise(long number, std::string_view description);
 void gErrRaiseLastError();
 // Records a Windows error code as the current error.
 void gErrRaiseWin32(unsigned long code);
+// The system's own text for a Windows error code, on one line.
+std::string gGetSystemErrorText(unsigned long code);
 
 // When true, gProcError only writes the log. Start-up sets it; it is false when the program loads.
 extern bool SuppressErrorBox;

@@ -1,0 +1,38 @@
+// Copies made with the file system's own calls and checked: which file failed and why, the CRC-32 of what
+// was written, and a read-back from the medium itself.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Where a copy or a read-back stopped: the file and the Windows error code.
+struct FileFailure {
+  std::string path;
+  unsigned long error = 0;
+};
+
+// Progress of one copy or read-back (bytes done, bytes total).
+using CopyProgress = std::function<void(uint64_t done, uint64_t total)>;
+
+// CRC-32 (the one of zip and PNG) of data, continued from crc (0 to start).
+uint32_t gCrc32(uint32_t crc, const void* data, size_t size);
+
+// Copies one file to a new destination, written through to the medium; crc receives the CRC-32 of the bytes
+// written, size their count. The source may be open in another program for reading and writing. A copy that
+// fails leaves no destination.
+bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& crc, uint64_t& size,
+                      const CopyProgress& progress, FileFailure& failure);
+// Writes bytes as a new file, written through to the medium.
+bool gWriteFileChecked(const std::string& path, const std::string& bytes, FileFailure& failure);
+// Reads a file back from its medium (past the system's cache where the medium allows it) and gives the CRC-32
+// and the count of its bytes.
+bool gReadBackCrc(const std::string& path, uint32_t& crc, uint64_t& size, const CopyProgress& progress,
+                  FileFailure& failure);
+// Copies everything below folder `from` into folder `to` (made when missing): files with their times and
+// attributes, folders with their contents. Stops at the first file that cannot be copied.
+bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure);
+
+// Another program holds the file (a sharing or lock violation).
+bool gChkFileInUse(unsigned long error);
+// The medium has no room left.
+bool gChkDiskFull(unsigned long error);
