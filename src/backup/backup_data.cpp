@@ -8,6 +8,7 @@
 #include "backup/backup_view.h"
 #include "common/drives.h"
 #include "common/error_log.h"
+#include "common/file_copy.h"
 #include "common/files.h"
 #include "common/messages.h"
 #include "common/system.h"
@@ -55,30 +56,57 @@ Room mWaitForRoom(Needed needed) {
   }
 }
 
-// Copies everything below source (subfolders included) into target, once the working drive has room.
+// What the user reads when a file of the data could not be copied: which file, why, what to do. A file that
+// another program holds is the usual case: the target program still running.
+std::string mCopyNotice(const FileFailure& failure) {
+  std::string program;
+  gGetStrBkSoft(gSession().TargetSoft, program);
+  const std::string choice = "\r\n「キャンセル」を押すと、バックアップを中止します。";
+  if (gChkFileInUse(failure.error))
+    return "次のファイルは、ほかのプログラムが使用中のため読み取れません。\r\n\r\n" + failure.path + "\r\n\r\n" +
+           program + " などのプログラムを終了してから「再試行」を押してください。" + choice;
+  return "次のファイルをバックアップできませんでした。\r\n\r\n" + failure.path + "\r\n\r\n理由：" +
+         gGetSystemErrorText(failure.error) + "\r\n\r\n原因を取り除いてから「再試行」を押してください。" + choice;
+}
+
+// Copies everything below source (subfolders included) into target, once the working drive has room. A file
+// that cannot be read (in use, say) is named to the user, who may retry or stop; nothing half-copied stays.
 bool mCopyIntoPack(const char* procName, const std::string& source, const std::string& target) {
-  switch (mWaitForRoom([&source](double& bytes) { return gGetDirSize(source, bytes); })) {
-    case Room::Declined:
-      return false;
-    case Room::Failed:
+  const SessionState& s = gSession();
+  for (;;) {
+    switch (mWaitForRoom([&source](double& bytes) { return gGetDirSize(source, bytes); })) {
+      case Room::Declined:
+        return false;
+      case Room::Failed:
+        gProcError(procName, "");
+        return false;
+      case Room::Enough:
+        break;
+    }
+    if (!mMakeDir(target)) {
       gProcError(procName, "");
       return false;
-    case Room::Enough:
-      break;
+    }
+    gUi().DoEvents();
+    FileFailure failure;
+    if (gCopyTree(source, target, failure)) {
+      gUi().DoEvents();
+      return true;
+    }
+    gErrRaiseWin32(failure.error);
+    gProcError(procName, "strTarget=" + failure.path);
+    if (!gDelDir(target, 1)) {
+      gProcError(procName, "");
+      return false;
+    }
+    if (gChkDiskFull(failure.error)) {
+      // The working drive filled up meanwhile: the same question as before the copy.
+      if (gDispMsg(1015, s.TempDrive, 1) == IDOK) continue;
+      gProcUserStop();
+      return false;
+    }
+    if (!gChkRetryAfterNotice(mCopyNotice(failure))) return false;
   }
-  if (!mMakeDir(target)) {
-    gProcError(procName, "");
-    return false;
-  }
-  gUi().DoEvents();
-  // "*.*" through the shell takes the folders as well as the files: a Favorites or My Documents tree
-  // comes over whole.
-  if (gChkDirHasEntries(source) && !gCopyFile(gAddRoot(source) + "*.*", target)) {
-    gProcError(procName, "");
-    return false;
-  }
-  gUi().DoEvents();
-  return true;
 }
 
 // The pack folder and archive of an earlier, broken-off run would mix into this one.

@@ -11,6 +11,7 @@
 #include "common/messages.h"
 #include "common/system.h"
 #include "common/text.h"
+#include "common/ui.h"
 #include "formats/registry.h"
 #include "shell/session_state.h"
 
@@ -81,6 +82,18 @@ bool gGetLastBackupSoft(int32_t& target) {
 
 bool gProcUserStop() {
   gDispMsg(21, "", 0);
+  gSession().UserStopped = true;
+  return true;
+}
+
+bool gChkRetryAfterNotice(const std::string& text) {
+  if (gMsgBox(text, MB_RETRYCANCEL | MB_ICONWARNING, gSession().AppTitle) == IDRETRY) return true;
+  gProcUserStop();
+  return false;
+}
+
+bool gProcStopWithNotice(const std::string& text) {
+  gMsgBox(text, MB_OK | MB_ICONWARNING, gSession().AppTitle);
   gSession().UserStopped = true;
   return true;
 }
