@@ -143,6 +143,13 @@ void frmBackup::mStepWrite() {
     }
     SetBusyCursor(true);
   } else if (!gSaveBackupDataToNOTFD()) {
+    // A lack of room or a failed write was told, and the user chose to stop: nothing of the set is left.
+    if (s.UserStopped) {
+      Busy = false;
+      SetBusyCursor(false);
+      Close();
+      return;
+    }
     gProcFatalError("frmBackup_cmdNext_click", "");
   }
   gProcTune(1000);

@@ -52,7 +52,14 @@ bool gChkFileExists(const std::string& path) {
 
 bool gChkDirExists(const std::string& path, bool driveTest) {
   const std::string folder = gUnRoot(path);
-  if (!driveTest && !folder.empty() && folder.back() == ':') return gChkDriveMediaCondition(folder);
+  const bool bareDrive = !folder.empty() && folder.back() == ':';
+  if (!driveTest && bareDrive) return gChkDriveMediaCondition(folder);
+  // A listing of "E:" alone names nothing (it is the drive's current folder, not a folder of its own): a
+  // drive's root is a folder when the drive holds a readable medium.
+  if (bareDrive) {
+    const DWORD a = GetFileAttributesW(gToWide(folder + "\\").c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
   return mListsAsFolder(folder);
 }
 

@@ -37,6 +37,15 @@ bool gProcPacklzh(const std::string& archive, const std::string& sourceFolder) {
   return false;
 }
 
+bool gLzhTest(const std::string& archive) {
+  char output[1024] = {};
+  const int code = Unlha(GetDesktopWindow(), gToAnsi("t -gm -n \"" + archive + "\"").c_str(), output, sizeof(output));
+  if (code == 0) return true;
+  gErrRaise(code, gFromAnsi(output));
+  gProcError("gLzhTest", "");
+  return false;
+}
+
 bool gLzhUnPack(const std::string& archive, const std::string& destination) {
   const int code = Unlha(GetDesktopWindow(), gToAnsi(gUnpackCommandLine(archive, destination)).c_str(), nullptr, 0);
   if (code == 0) return true;

@@ -33,7 +33,7 @@ bool mParseBool(const std::string& text, bool& value) {
 
 }  // namespace
 
-bool mSaveFile(bool nextDisk, int32_t diskNumber) {
+std::string gGetInfoFileBytes(bool nextDisk, int32_t diskNumber) {
   const SessionState& s = gSession();
   const AppVersion v = gGetAppVersion();
   std::string t;
@@ -73,17 +73,22 @@ bool mSaveFile(bool nextDisk, int32_t diskNumber) {
     value("BkPstFileName", s.PstFile);
     line("");
   }
+  return gToAnsi(t);
+}
 
-  const std::string bytes = gToAnsi(t);
+bool mSaveFile(bool nextDisk, int32_t diskNumber) {
+  const SessionState& s = gSession();
+  const std::string bytes = gGetInfoFileBytes(nextDisk, diskNumber);
   HANDLE h = CreateFileW(gToWide(s.InfoFile).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     gErrRaiseLastError();
     gProcError("mSaveFile", "");
     return false;
   }
   DWORD written = 0;
-  const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  FlushFileBuffers(h);
   if (!ok || written != bytes.size()) gErrRaiseLastError();
   const BOOL closed = CloseHandle(h);
   if (!ok || written != bytes.size() || !closed) {

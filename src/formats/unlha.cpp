@@ -3,6 +3,7 @@
 // The two command lines it takes, and what each switch means here:
 //   u  -a1 -r2 -x1 -l1 -jp1 -o2 -n -gm ARCHIVE BASEFOLDER\ SOURCEFOLDER\ (ending in a blank)
 //   x -a1 -gm -n "ARCHIVE" "DESTINATION\"
+//   t -gm -n "ARCHIVE"    (every member's CRC checked, the archive read past the system's cache)
 //   -a1   keep the files' attributes (read-only, hidden, system, archive) in the archive and on unpacking
 //   -r2   take the source folder recursively, storing each member's path relative to the source folder,
 //         so that unpacking recreates the same tree below the destination
@@ -17,7 +18,10 @@
 // members of two backups into one archive would be worse than refusing.
 #include "formats/unlha.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <memory>
 #include <set>
 #include <string>
@@ -162,6 +166,65 @@ int mPack(const fs::path& archive, const fs::path& source, bool keepAttributes, 
   return mReport(output, size, kUnlhaOk, "packed");
 }
 
+// An archive file read past the system's cache, so that a test reads what the medium holds rather than what
+// was just written to memory. Where the medium does not allow that, it is read the usual way.
+class MediumInputStream final : public lzh::InputStream {
+ public:
+  ~MediumInputStream() override {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    if (buffer_ != nullptr) VirtualFree(buffer_, 0, MEM_RELEASE);
+  }
+  lzh::Status open(const fs::path& path) {
+    h_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+      h_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    LARGE_INTEGER size{};
+    if (h_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(h_, &size)) return lzh::Status::io_error("cannot open archive");
+    size_ = static_cast<uint64_t>(size.QuadPart);
+    buffer_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, kChunk, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    return buffer_ != nullptr ? lzh::Status::ok() : lzh::Status::io_error("out of memory");
+  }
+  lzh::Status read(uint8_t* out, size_t size, size_t& got) override {
+    got = 0;
+    while (got < size) {
+      if (pos_ == len_) {
+        DWORD n = 0;
+        if (!ReadFile(h_, buffer_, kChunk, &n, nullptr)) return lzh::Status::io_error("cannot read archive");
+        pos_ = 0;
+        len_ = n;
+        if (n == 0) break;
+      }
+      const size_t take = std::min(size - got, len_ - pos_);
+      std::memcpy(out + got, buffer_ + pos_, take);
+      pos_ += take;
+      got += take;
+    }
+    return lzh::Status::ok();
+  }
+  std::optional<uint64_t> size() const override { return size_; }
+
+ private:
+  static constexpr DWORD kChunk = 1 << 20;
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+  uint8_t* buffer_ = nullptr;
+  size_t pos_ = 0, len_ = 0;
+  uint64_t size_ = 0;
+};
+
+int mTest(const fs::path& archive, char* output, DWORD size) {
+  MediumInputStream in;
+  lzh::Status s = in.open(archive);
+  if (s.is_ok()) {
+    lzh::UnpackOptions options;
+    options.progress = mProgress;
+    s = lzh::test_archive(in, options);
+  }
+  if (!s.is_ok()) return mReport(output, size, mCode(s), "test failed: " + s.message());
+  return mReport(output, size, kUnlhaOk, "tested");
+}
+
 int mUnpack(const fs::path& archive, const fs::path& destination, bool keepAttributes, char* output,
             DWORD size) {
   WinFileSystem files(keepAttributes);
@@ -189,6 +252,7 @@ int Unlha(HWND, const char* commandLine, char* output, DWORD size) {
     const std::set<std::string> allowed = command == "u"   ? std::set<std::string>{"-a1", "-r2", "-x1", "-l1",
                                                                                     "-jp1", "-o2", "-n", "-gm"}
                                           : command == "x" ? std::set<std::string>{"-a1", "-gm", "-n"}
+                                          : command == "t" ? std::set<std::string>{"-gm", "-n"}
                                                            : std::set<std::string>{};
     if (allowed.empty()) return mReport(output, size, kUnlhaBadCommand, "unknown command: " + command);
     std::set<std::string> switches;
@@ -206,6 +270,10 @@ int Unlha(HWND, const char* commandLine, char* output, DWORD size) {
     if (command == "u") {
       if (paths.size() != 3) return mReport(output, size, kUnlhaBadCommand, "u takes archive, base and source");
       return mPack(mPath(paths[0]), mPath(paths[2]), keepAttributes, output, size);
+    }
+    if (command == "t") {
+      if (paths.size() != 1) return mReport(output, size, kUnlhaBadCommand, "t takes the archive");
+      return mTest(mPath(paths[0]), output, size);
     }
     if (paths.size() != 2) return mReport(output, size, kUnlhaBadCommand, "x takes archive and destination");
     return mUnpack(mPath(paths[0]), mPath(paths[1]), keepAttributes, output, size);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-// Runs one archiver command ("u" to pack a folder, "x" to unpack). The command line is in the system code
+// Runs one archiver command ("u" to pack a folder, "x" to unpack, "t" to test every member's CRC). The command line is in the system code
 // page. When output is given, it receives a short report (NUL-terminated, cut to size). 0 means success.
 int Unlha(HWND owner, const char* commandLine, char* output, DWORD size);
 

@@ -24,6 +24,7 @@
 #include "shell/session_state.h"
 #include "shell/targets.h"
 #include "backup/frm_backup.h"
+#include "backup/media_writer.h"
 #include "restore/frm_restore.h"
 
 namespace {
@@ -166,8 +167,9 @@ bool frmMenu::mInitProcessing(int index) {
     if (restore) {
       s.DataSaveDir = GetText(txtSaveDir);
     } else {
-      folderName = s.AppTitle + " " + ListText() + " バックアップデータ " + s.BackupDateText;
-      s.DataSaveDir = gAddRoot(GetText(txtSaveDir)) + folderName;
+      // A set already there is never written over: a later one of the same minute gets a name of its own.
+      s.DataSaveDir = gGetFreeSetFolder(GetText(txtSaveDir));
+      folderName = gGetFileName(s.DataSaveDir);
       const std::string e = "\r\n";
       gMsgBox(e + "バックアップデータ保存場所に指定された場所の下に" + e + e + folderName + e + e +
                   "という名前のフォルダを作成し、" + e + e + "そこへバックアップデータを保存します。" + e + e + e +
@@ -223,15 +225,10 @@ bool frmMenu::Command1_Click(int index) {
     return false;
   }
   s.SoftVersion = version;
-  if (index == 0 && !FloppyChosen()) {
-    // The backup must never be written inside the data it copies.
-    // Folder names ignore letter case on Windows, so the comparison does too.
-    const std::string data = gAddRoot(gUnRoot(s.SoftDataDir));
-    const std::string head = gAddRoot(GetText(txtSaveDir).substr(0, gUnRoot(s.SoftDataDir).size()));
-    if (gUpperAscii(head) == gUpperAscii(data)) {
-      gDispMsg(1013, "", 0);
-      return false;
-    }
+  // The backup must never be written inside the data it copies.
+  if (index == 0 && !FloppyChosen() && gChkSaveDirInData(GetText(txtSaveDir), s.SoftDataDir)) {
+    gDispMsg(1013, "", 0);
+    return false;
   }
   if (index != 0 && index != 1) gProcFatalError("frmMenu_command1_Click", "");
   if (!mInitProcessing(index)) {

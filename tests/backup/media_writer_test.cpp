@@ -283,3 +283,14 @@ TEST(FolderBackup, MoveThatDoesNotFitFailsAndKeepsTheArchive) {
   EXPECT_FALSE(FileExistsPlain(s.InfoFile));
   testfloppy::Eject();
 }
+
+TEST(FolderBackup, ALaterSetOfTheSameMinuteGetsANameOfItsOwn) {
+  BackupSession env;
+  SessionState& s = gSession();
+  s.TargetSoft = kTargetNS4X;
+  s.BackupDateText = "2026年12月09日 水曜日 10時05分";
+  const std::string first = gGetFreeSetFolder(env.temp.path());
+  EXPECT_EQ(first, env.temp / "Velnor NetScape4.X バックアップデータ 2026年12月09日 水曜日 10時05分");
+  ASSERT_TRUE(CreateDirectoryW(gToWide(first).c_str(), nullptr));
+  EXPECT_EQ(gGetFreeSetFolder(env.temp.path()), first + " (2)");
+}
