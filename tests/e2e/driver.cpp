@@ -407,8 +407,13 @@ void Program::Choose(HWND window, const std::string& item) {
 }
 
 void Program::ChooseFolder(HWND menu, const std::string& folder) {
-  if (folder.size() < 3 || folder[1] != ':') Fail("no folder to choose: \"" + folder + "\"");
   Click(menu, "参照...");
+  ChooseFolderInBrowser(folder);
+  WaitUntil("the folder \"" + folder + "\" on the menu", [&] { return !FindText(menu, "Edit", folder).empty(); });
+}
+
+void Program::ChooseFolderInBrowser(const std::string& folder) {
+  if (folder.size() < 3 || folder[1] != ':') Fail("no folder to choose: \"" + folder + "\"");
   HWND browser = nullptr;
   WaitUntil("the folder browser", [&] { return (browser = FindBrowser()) != nullptr; });
   ShotOnce(browser, "folder-browser");
@@ -453,8 +458,7 @@ void Program::ChooseFolder(HWND menu, const std::string& folder) {
   HWND ok = GetDlgItem(browser, IDOK);
   if (ok == nullptr) Fail("the folder browser has no OK button");
   Press(ok);
-  WaitUntil("the folder \"" + folder + "\" on the menu",
-            [&] { return FindBrowser() == nullptr && !FindText(menu, "Edit", folder).empty(); });
+  WaitUntil("the folder browser to close", [&] { return FindBrowser() == nullptr; });
 }
 
 void Program::CancelFolderChoice(HWND menu) {

@@ -87,6 +87,8 @@ class Program {
   void Choose(HWND window, const std::string& item);
   // Presses the folder button, picks folder in the shell's folder browser and presses its OK button.
   void ChooseFolder(HWND menu, const std::string& folder);
+  // Picks folder (a drive's root too) in the folder browser the program shows and presses its OK button.
+  void ChooseFolderInBrowser(const std::string& folder);
   // Opens the folder browser with the folder button and cancels it.
   void CancelFolderChoice(HWND menu);
 

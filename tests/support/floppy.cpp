@@ -82,6 +82,15 @@ int InsertNewDisk(unsigned kib) {
   return std::atoi(mLastMessage.c_str());
 }
 
+int InsertNewBadDisk(unsigned kib) {
+  if (!mControl("new-bad " + std::to_string(kib), mLastMessage)) return 0;
+  return std::atoi(mLastMessage.c_str());
+}
+
+bool InsertStick(unsigned kib) { return mControl("stick " + std::to_string(kib), mLastMessage); }
+
+bool RemoveStick() { return mControl("unstick", mLastMessage); }
+
 bool InsertDisk(int number) { return mControl("insert " + std::to_string(number), mLastMessage); }
 
 bool Eject() { return mControl("eject", mLastMessage); }

@@ -18,10 +18,17 @@ inline const std::string kDrive = "A";
 bool Available(std::string* why = nullptr);
 // Inserts a new, empty disk (kib KiB, a 1.44 MB floppy unless told) and returns its number; 0 on failure.
 int InsertNewDisk(unsigned kib = 1440);
+// The same, but a disk that fails as worn media do: the first backup piece written to it comes back with one
+// byte changed.
+int InsertNewBadDisk(unsigned kib = 1440);
 // Puts disk number back in the drive, with what was written to it.
 bool InsertDisk(int number);
 // Takes the disk out: A: stays a floppy drive, with no medium in it.
 bool Eject();
+// The small drive E: (a USB stick, say): a new empty medium of kib KiB in it, or none.
+inline const std::string kStickDrive = "E";
+bool InsertStick(unsigned kib);
+bool RemoveStick();
 // The controller's last answer: the reason when one of the above failed.
 const std::string& LastMessage();
 

@@ -5,11 +5,16 @@
 #   floppy.sh [setup]                   make A: a floppy drive with no disk in it (WINEPREFIX must be set)
 #   floppy.sh control DIR ID CMD [ARG]  run CMD for a test and write "ok VALUE" or "error TEXT" to DIR/results/ID
 #       new [KIB]    insert a new empty disk (1440 KiB unless told); VALUE is its number, 1, 2, ...
+#       new-bad [KIB]  the same, but a disk that gives back other bytes: one byte of the first backup piece
+#                    written to it changes once it is written (tests/support/bad_disk.py)
 #       insert N     put disk N back in, with what was written to it
 #       eject        take the disk out: A: stays, with no medium
+#       stick KIB    put a new empty medium of KIB KiB into the small drive E: (a USB stick, say)
+#       unstick      take it out again
 #   floppy.sh cleanup [DIR]             unmount every disk and remove DIR
 #
 # A: -> DIR/drive -> disks/N (a disk is in) or no-disk (nothing there: Wine then finds no medium).
+# E: -> DIR/stick-drive -> stick (a medium is in) or no-disk.
 set -euo pipefail
 . "$(dirname "$0")/../../scripts/lib.sh"
 self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
@@ -18,7 +23,11 @@ default_dir="$VELNOR_BUILD/floppy"
 unmount_all() {
   local dir="$1" disk
   [ -d "$dir/disks" ] || return 0
-  for disk in "$dir"/disks/*; do
+  if [ -f "$dir/watchers" ]; then
+    xargs -r kill < "$dir/watchers" 2>/dev/null || true
+    rm -f "$dir/watchers"
+  fi
+  for disk in "$dir"/disks/* "$dir/stick"; do
     mountpoint -q "$disk" && umount "$disk"
   done
   return 0
@@ -32,8 +41,11 @@ setup() {
   mkdir -p "$dir/disks" "$dir/results"
   ln -sfn no-disk "$dir/drive"
   ln -sfn "$dir/drive" "$WINEPREFIX/dosdevices/a:"
+  ln -sfn no-disk "$dir/stick-drive"
+  ln -sfn "$dir/stick-drive" "$WINEPREFIX/dosdevices/e:"
   local reg="$VELNOR_ROOT/scripts/wine-exec"
   "$reg" reg add 'HKLM\Software\Wine\Drives' /v a: /d floppy /f >/dev/null 2>&1
+  "$reg" reg add 'HKLM\Software\Wine\Drives' /v e: /d hd /f >/dev/null 2>&1
   "$reg" reg add 'HKLM\Software\VelnorTest\Floppy' /v Control /d "$self" /f >/dev/null 2>&1
   "$reg" reg add 'HKLM\Software\VelnorTest\Floppy' /v Dir /d "$dir" /f >/dev/null 2>&1
   say "floppy drive A: ready (disks under $dir)"
@@ -55,6 +67,26 @@ control() {
   [[ "$id" =~ ^[A-Za-z0-9_-]+$ ]] || exit 1
   case "$cmd" in
     new) out="$(new_disk "$dir" "$@" 2>&1)" || status=error ;;
+    new-bad)
+      if out="$(new_disk "$dir" "$@" 2>&1)"; then
+        python3 "$(dirname "$self")/bad_disk.py" "$dir/disks/$out" </dev/null >/dev/null 2>&1 &
+        echo $! >> "$dir/watchers"
+      else
+        status=error
+      fi ;;
+    stick)
+      if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
+        mountpoint -q "$dir/stick" && umount "$dir/stick"
+        mkdir -p "$dir/stick"
+        if mount -t tmpfs -o "size=${1}k,mode=0777" tmpfs "$dir/stick"; then
+          ln -sfn stick "$dir/stick-drive"; out="$1"
+        else
+          status=error; out="mount failed"
+        fi
+      else
+        status=error; out="bad size ${1:-}"
+      fi ;;
+    unstick) ln -sfn no-disk "$dir/stick-drive"; mountpoint -q "$dir/stick" && umount "$dir/stick"; out=0 ;;
     insert)
       if [[ "${1:-}" =~ ^[0-9]+$ ]] && mountpoint -q "$dir/disks/$1"; then
         ln -sfn "disks/$1" "$dir/drive"; out="$1"
