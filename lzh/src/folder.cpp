@@ -119,13 +119,6 @@ bool FileSystem::is_folder(const fs::path& path) {
 Status FileSystem::rename(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
-    if (ec) {
-        // Some platforms refuse to replace an existing file.
-        std::error_code ignored;
-        fs::remove(to, ignored);
-        ec.clear();
-        fs::rename(from, to, ec);
-    }
     if (ec) return fs_error("cannot rename to", to, ec);
     return Status::ok();
 }
@@ -234,6 +227,22 @@ fs::path temporary_for(FileSystem& fsys, const fs::path& target) {
     }
 }
 
+// Puts the unpacked file in place of one of the same name. That one is never deleted before the new one is
+// in place: where a rename will not replace, the old file steps aside first and comes back on a failure.
+Status put_in_place(FileSystem& fsys, const fs::path& temp, const fs::path& target) {
+    Status s = fsys.rename(temp, target);
+    if (s.is_ok() || !fsys.exists(target)) return s;
+    const fs::path old = temporary_for(fsys, target);
+    LZH_TRY(fsys.rename(target, old));
+    s = fsys.rename(temp, target);
+    if (!s.is_ok()) {
+        fsys.rename(old, target);
+        return s;
+    }
+    fsys.remove(old);
+    return Status::ok();
+}
+
 }  // namespace
 
 Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, const fs::path& destination,
@@ -312,7 +321,7 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
             Status closed = fsys.close_write(out);
             if (s.is_ok()) s = closed;
         }
-        if (s.is_ok()) s = fsys.rename(temp, target);
+        if (s.is_ok()) s = put_in_place(fsys, temp, target);
         if (!s.is_ok()) {
             fsys.remove(temp);
             if (s.code() == StatusCode::Aborted) return s;

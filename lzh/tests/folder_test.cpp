@@ -132,6 +132,40 @@ TEST(Folder, BadCrcLeavesNoFileAndNoTemporary) {
     EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "dest"), fs::directory_iterator()), 2);
 }
 
+// A file system whose renames never replace, and where the first rename onto a given name fails as a
+// full or locked disk would: the file of that name that was there before must survive either way.
+class NoReplaceFileSystem final : public FileSystem {
+public:
+    fs::path refuseOnce;
+    Status rename(const fs::path& from, const fs::path& to) override {
+        if (exists(to)) return Status::io_error("exists");
+        if (!refuseOnce.empty() && to == refuseOnce) {
+            refuseOnce.clear();
+            return Status::io_error("refused");
+        }
+        return FileSystem::rename(from, to);
+    }
+};
+
+TEST(Folder, AnExistingFileIsReplacedOnlyOnceTheNewOneIsInPlace) {
+    TempDir tmp;
+    const Bytes archive = make_archive({{"mail.txt", text_bytes(3000, 36)}}, Method::Lh5);
+    const Bytes before = text_bytes(100, 37);
+    for (bool secondRenameFails : {false, true}) {
+        SCOPED_TRACE(secondRenameFails);
+        fs::remove_all(tmp / "dest");
+        write_file(tmp / "dest/mail.txt", before);
+        NoReplaceFileSystem fsys;
+        if (secondRenameFails) fsys.refuseOnce = tmp / "dest/mail.txt";
+        RawNameCodec names;
+        MemoryInputStream in(archive);
+        const Status s = unpack_folder(fsys, names, in, tmp / "dest");
+        EXPECT_EQ(s.is_ok(), !secondRenameFails) << s.message();
+        EXPECT_EQ(read_file(tmp / "dest/mail.txt"), secondRenameFails ? before : text_bytes(3000, 36));
+        EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "dest"), fs::directory_iterator()), 1);
+    }
+}
+
 TEST(Folder, TruncatedArchiveFailsOverall) {
     TempDir tmp;
     write_file(tmp / "src/one.txt", text_bytes(20000, 36));

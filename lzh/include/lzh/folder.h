@@ -38,6 +38,7 @@ public:
                             std::uint8_t attributes);
     virtual bool exists(const std::filesystem::path& path);
     virtual bool is_folder(const std::filesystem::path& path);
+    // Renames; whether an existing `to` is replaced depends on the platform (never by deleting it first).
     virtual Status rename(const std::filesystem::path& from, const std::filesystem::path& to);
     virtual Status remove(const std::filesystem::path& path);
 };
