@@ -18,8 +18,11 @@ constexpr DWORD kRegeditTimeoutMs = 120000;
 
 HKEY mRoot(int32_t root) { return reinterpret_cast<HKEY>(static_cast<intptr_t>(root)); }
 
-// Starts the Registry Editor minimised with the focus and waits for it, keeping our windows painted.
-bool mRunRegedit(const std::string& commandLine) {
+// Starts the Registry Editor minimised with the focus and waits for it, keeping our windows painted. True
+// only when it ended, in time, and said it succeeded: one that hangs is ended and counts as failed.
+enum class Regedit { NotStarted, Failed, Done };
+
+Regedit mRunRegedit(const std::string& commandLine) {
   std::string ansi = gToAnsi(commandLine);
   STARTUPINFOA si{};
   si.cb = sizeof(si);
@@ -28,19 +31,32 @@ bool mRunRegedit(const std::string& commandLine) {
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, ansi.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
     gErrRaiseLastError();
-    return false;
+    return Regedit::NotStarted;
   }
   const DWORD start = GetTickCount();
+  bool ended = false;
   for (;;) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= kRegeditTimeoutMs) break;
     const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, kRegeditTimeoutMs - elapsed, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) {
+      ended = true;
+      break;
+    }
     if (r != WAIT_OBJECT_0 + 1) break;
     gUi().DoEvents();
   }
+  DWORD code = 1;
+  if (!ended) {
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 5000);
+    gErrRaise(1460, "the Registry Editor did not end in time: " + commandLine);
+  } else if (!GetExitCodeProcess(pi.hProcess, &code) || code != 0) {
+    gErrRaise(static_cast<long>(code), "the Registry Editor ended with " + std::to_string(code) + ": " + commandLine);
+  }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return true;
+  return ended && code == 0 ? Regedit::Done : Regedit::Failed;
 }
 
 }  // namespace
@@ -52,10 +68,13 @@ bool gGetREGFILE(const std::string& regFileName, const std::string& regKey) {
     detail = "REGファイルが既に存在していました。プログラムバグの可能性大です。。";
   } else {
     const std::string command = "Regedit /e \"" + regFileName + "\" \"" + regKey + "\"";
-    if (!mRunRegedit(command)) {
+    const Regedit run = mRunRegedit(command);
+    if (run == Regedit::NotStarted) {
       detail = command;
-    } else if (gChkFileExists(regFileName)) {
+    } else if (run == Regedit::Done && gChkFileExists(regFileName)) {
       return true;
+    } else if (gChkFileExists(regFileName)) {
+      detail = "REGファイルを書き出す途中でレジストリエディタが失敗しました。";
     } else {
       gErrRaise(53, "export file not written");
       detail = "REGファイルを作成できませんでした。レジストリキーが無かった可能性大です。。";
@@ -66,7 +85,7 @@ bool gGetREGFILE(const std::string& regFileName, const std::string& regKey) {
 }
 
 bool gSetRegFile(const std::string& regFileName) {
-  if (mRunRegedit("Regedit /s \"" + regFileName + "\"")) return true;
+  if (mRunRegedit("Regedit /s \"" + regFileName + "\"") == Regedit::Done) return true;
   gProcError("gSetRegFile", "");
   return false;
 }
@@ -155,7 +174,6 @@ bool gDelRegKey(int32_t root, const std::string& subKey) {
     gProcError("gDelRegKey", "");
     return false;
   }
-  bool result = false;
   std::vector<std::string> names;
   const int32_t count = gGetRegSubKeyNames(root, subKey, names);
   for (int32_t i = 0; i < count; ++i) {
@@ -164,12 +182,12 @@ bool gDelRegKey(int32_t root, const std::string& subKey) {
       return false;
     }
   }
-  if (count == 0) result = true;
   const LONG rc = RegDeleteKeyA(mRoot(root), gToAnsi(subKey).c_str());
   if (rc == ERROR_SUCCESS) return true;
   gErrRaiseWin32(static_cast<unsigned long>(rc));
   gProcError("gDelRegKey", "");
-  return result;
+  // A key that is not there counts as deleted; one that stays (no right to delete it, say) does not.
+  return rc == ERROR_FILE_NOT_FOUND;
 }
 
 bool gCnvRegRootKeyStrToLong(const std::string& rootName, int32_t& root) {

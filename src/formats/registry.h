@@ -13,7 +13,8 @@ constexpr int32_t kRegTypeNumber = 4;  // REG_DWORD
 
 // Exports the key (full path, e.g. "HKEY_CURRENT_USER\Software\...") to the file with "Regedit /e".
 bool gGetREGFILE(const std::string& regFileName, const std::string& regKey);
-// Imports the file silently with "Regedit /s" and waits for the Registry Editor to finish.
+// Imports the file silently with "Regedit /s" and waits for the Registry Editor to finish; true only when it
+// ended in time and said it succeeded.
 bool gSetRegFile(const std::string& regFileName);
 // Creates the key if needed and writes the value (an empty text is stored as one space).
 bool gSetRegValue(int32_t root, const std::string& subKey, const std::string& valueName, int32_t valueType,
