@@ -123,6 +123,11 @@ bool gGetOeExeVersion(std::string& version) {
   return false;
 }
 
+void gProcTestStopPoint(const char* point) {
+  static const std::string wanted = gGetEnvValue("VELNOR_TEST_STOP_AT");
+  if (point != nullptr && !wanted.empty() && wanted == point) TerminateProcess(GetCurrentProcess(), 3);
+}
+
 bool gProcSleep(long milliseconds) {
   if (milliseconds < 0) return false;
   gUi().Sleep(static_cast<unsigned long>(milliseconds));

@@ -20,6 +20,10 @@ bool gGetOeExeVersion(std::string& version);
 // The product version text of a file's version resource; false when it has none.
 bool gGetFileProductVersion(const std::string& file, std::string& version);
 
+// Where a crash or a power cut could stop the program in the middle of changing the user's data. A test
+// names one such point in VELNOR_TEST_STOP_AT, and the program then ends there at once, as if killed.
+void gProcTestStopPoint(const char* point);
+
 // Sleeps; a negative time returns false at once.
 bool gProcSleep(long milliseconds);
 // Lets pending window events run, then sleeps.

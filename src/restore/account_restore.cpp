@@ -73,7 +73,104 @@ bool mConvert(const std::string& source, const std::string& scratch, const std::
          gDelFile(scratch);
 }
 
+HKEY mOpen(const std::string& subKey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, gToWide(subKey).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return nullptr;
+  return key;
+}
+
+// The key path of a .reg line below HKEY_CURRENT_USER, "" for any other root.
+std::string mUnderHkcu(const std::string& key) {
+  const std::string root = std::string(kSavedRoot) + "\\";
+  return key.compare(0, root.size(), root) == 0 ? key.substr(root.size()) : std::string();
+}
+
+// Every key and value that a .reg file (system code page) writes is in the registry now: the Registry Editor
+// may skip a line it cannot read and still end as if all went well.
+bool mChkImported(const std::string& regFile) {
+  std::string bytes;
+  if (!mReadBytes(regFile, bytes)) return false;
+  const std::string text = gFromAnsi(bytes);
+  HKEY key = nullptr;
+  bool keyExpected = false, continued = false, ok = true;
+  size_t at = 0;
+  while (ok && at < text.size()) {
+    size_t end = text.find_first_of("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 1;
+    const bool wasContinued = continued;
+    continued = !line.empty() && line.back() == '\\';
+    if (wasContinued || line.empty()) continue;
+    if (line[0] == '[') {
+      if (key != nullptr) RegCloseKey(key);
+      key = nullptr;
+      const size_t close = line.rfind(']');
+      keyExpected = close != std::string::npos && line[1] != '-';
+      if (keyExpected) {
+        const std::string sub = mUnderHkcu(line.substr(1, close - 1));
+        key = sub.empty() ? nullptr : mOpen(sub);
+        ok = key != nullptr;
+      }
+    } else if (keyExpected && (line[0] == '"' || line[0] == '@')) {
+      std::string name;
+      if (line[0] == '"') {
+        for (size_t i = 1; i < line.size() && line[i] != '"'; ++i) {
+          if (line[i] == '\\' && i + 1 < line.size()) ++i;
+          name += line[i];
+        }
+      }
+      ok = key != nullptr && RegQueryValueExW(key, gToWide(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                                 ERROR_SUCCESS;
+    }
+  }
+  if (key != nullptr) RegCloseKey(key);
+  return ok;
+}
+
+bool mImportChecked(const std::string& regFile) { return gSetRegFile(regFile) && mChkImported(regFile); }
+
 }  // namespace
+
+std::vector<std::string> gGetAccountKeys() {
+  std::string identity;
+  gGetIdentityKey(identity);
+  std::vector<std::string> keys;
+  if (!gTrim(identity).empty()) keys.push_back("Identities\\" + gAddRoot(identity) + kSavedSub);
+  keys.push_back(kSavedSub);
+  return keys;
+}
+
+bool gSaveAccountKeys(const std::string& folder, const std::string& prefix, std::vector<SavedKey>& saved) {
+  saved.clear();
+  int n = 0;
+  for (const std::string& key : gGetAccountKeys()) {
+    SavedKey k{key, ""};
+    if (HKEY open = mOpen(key)) {
+      RegCloseKey(open);
+      k.file = gAddRoot(folder) + prefix + std::to_string(++n) + ".reg";
+      DeleteFileW(gToWide(k.file).c_str());
+      if (!gGetREGFILE(k.file, std::string(kSavedRoot) + "\\" + key)) {
+        gProcError("gSaveAccountKeys", "");
+        return false;
+      }
+    }
+    saved.push_back(k);
+  }
+  return true;
+}
+
+bool gPutAccountKeysBack(const std::vector<SavedKey>& saved) {
+  int32_t hkcu = 0;
+  bool ok = gCnvRegRootKeyStrToLong(kSavedRoot, hkcu);
+  for (const SavedKey& k : saved) {
+    if (!ok) break;
+    ok = gDelRegKey(hkcu, k.key) && (k.file.empty() || mImportChecked(k.file));
+  }
+  if (!ok) gProcError("gPutAccountKeysBack", "");
+  return ok;
+}
 
 bool gChkRegFileKeysUnder(const std::string& regFile, const std::string& key, long& keys) {
   keys = 0;
@@ -143,7 +240,8 @@ bool mRestoreRegFile() {
   if (!gCnvRegRootKeyStrToLong(kSavedRoot, hkcu) || !gCnvRegRootKeyStrToLong(root, savedRoot)) return fail("");
   if (withIdentity && !gDelRegKey(hkcu, idKey)) return fail("");
   if (!gDelRegKey(savedRoot, std::string(kSavedSub) + "\\Accounts")) return fail("");
-  if (withIdentity && !gSetRegFile(identityFile)) return fail("");
-  if (!gSetRegFile(globalFile)) return fail("");
+  // An import counts only when the Registry Editor ended well and every key and value is there.
+  if (withIdentity && !mImportChecked(identityFile)) return fail("the identity's settings did not import whole");
+  if (!mImportChecked(globalFile)) return fail("the saved settings did not import whole");
   return true;
 }

@@ -14,6 +14,7 @@
 #include "locations/data_locations.h"
 #include "restore/replacement.h"
 #include "restore/retrieval.h"
+#include "restore/transaction.h"
 #include "shell/forms.h"
 #include "shell/session.h"
 #include "shell/session_state.h"
@@ -162,7 +163,12 @@ void frmRestore::mStepRestore() {
   if (!replaced) return failed("replace");
   gProcTune(200);
   if (!gSetResult(1)) gProcFatalError("frmRestore_cmdNext_Click", "");
-  SetText(lblMsg, "復元処理が正常に終了しました。");
+  // Where the replaced data waits, so that the user can find it (and put it back from the menu).
+  const std::string aside = gGetRestoreAsideText(s.TargetSoft);
+  SetText(lblMsg, "復元処理が正常に終了しました。" +
+                      (aside.empty() ? std::string()
+                                     : "\r\n置き換える前のデータは次の場所に残してあります（メニューの「復元前のデータ」から元に戻せます）：\r\n" +
+                                           aside));
   SetBusyCursor(false);
   Busy = false;
   SetVisible(cmdMenu, true);

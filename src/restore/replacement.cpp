@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/char_helpers.h"
 #include "common/error_log.h"
@@ -16,6 +17,7 @@
 #include "formats/unlha.h"
 #include "restore/account_restore.h"
 #include "restore/restore_view.h"
+#include "restore/transaction.h"
 #include "shell/session.h"
 #include "shell/session_state.h"
 #include "shell/targets.h"
@@ -25,71 +27,19 @@ namespace {
 constexpr short kMsgUnreadable = 47;
 constexpr short kMsgKeepCurrent = 1016;
 
-const char* const kMailDirError = "メールデータディレクトリ削除でエラーが発生しました。";
+// The label of the folder beside the target's folder that keeps the data a restore replaced.
+const char* const kAsideLabel = "Velnor 復元前";
 
 bool mIsFolder(const std::string& path) {
   const DWORD a = GetFileAttributesW(gToWide(gUnRoot(path)).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// True when the folder holds no file and no folder.
-bool mIsEmptyFolder(const std::string& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(gToWide(gAddRoot(folder) + "*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return true;
-  bool empty = true;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") empty = false;
-  } while (empty && FindNextFileW(h, &data));
-  FindClose(h);
-  return empty;
-}
-
-bool mDelFolderContents(const char* procName, const std::string& folder, const std::string& detail) {
-  if (gDelDir(folder, 0)) return true;
-  gProcError(procName, detail);
-  return false;
-}
-
-// Moves what the shell's move left behind, replacing files of the same name and merging folders, as the
-// shell does when it is allowed to answer its confirmations itself. Stops at the first failure.
-bool mMoveRest(const std::wstring& from, const std::wstring& to) {
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return true;
-  bool ok = true;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = mMoveRest(source, target);
-      if (ok) RemoveDirectoryW(source.c_str());
-    } else {
-      SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ok = MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
-    }
-  } while (ok && FindNextFileW(h, &data));
-  FindClose(h);
-  return ok;
-}
-
-// Moves everything in `from` into `to`. The shell's move does not say whether it moved anything, so what is
-// left behind decides: it is moved file by file, and a saved file that still stays behind is a failed
-// restore, not a success.
-bool mMoveAll(const char* procName, const std::string& from, const std::string& to) {
-  if (!mIsEmptyFolder(from)) {
-    gMoveFile(gAddRoot(from) + "*.*", gUnRoot(to), false);
-    if (!mIsEmptyFolder(from)) mMoveRest(gToWide(gUnRoot(from)), gToWide(gUnRoot(to)));
-    if (!mIsEmptyFolder(from)) {
-      gErrRaise(5, "saved data left in " + from + " after moving it to " + to);
-      gProcError(procName, "");
-      return false;
-    }
-  }
-  return true;
+std::wstring mVolumeOf(const std::string& path) {
+  wchar_t volume[MAX_PATH] = {};
+  if (!GetVolumePathNameW(gToWide(path).c_str(), volume, MAX_PATH)) return {};
+  CharUpperBuffW(volume, static_cast<DWORD>(wcslen(volume)));
+  return volume;
 }
 
 bool mSameFolder(const std::string& a, const std::string& b) {
@@ -127,39 +77,113 @@ bool mUnpackSet() {
   return true;
 }
 
-// The deletion and replacement of one target, in order; the first failing step ends it.
-bool mReplaceTarget(int32_t target, bool keepCurrent) {
-  auto step = [](bool (*del)(), bool (*put)()) {
-    if (del != nullptr && !del()) return false;
-    gUi().DoEvents();
-    return put();
-  };
+// The step being planned: the per-target entries below add the folders whose contents are replaced
+// (gDelHdData_...) and where their saved data comes from (gProcRePlaceHdData_...).
+std::vector<SwapPlan> mPlans;
+bool mKeepCurrent = false;
+
+SwapPlan& mPlanFor(const std::string& current) {
+  for (SwapPlan& p : mPlans)
+    if (mSameFolder(p.swap.current, current)) return p;
+  SwapPlan p;
+  p.swap.current = current;
+  p.swap.aside = gGetAsideFolder(current, kAsideLabel);
+  // Kept files stay where they are: only what the saved data meets goes aside.
+  p.replaceAll = false;
+  mPlans.push_back(p);
+  return mPlans.back();
+}
+
+bool mSetAside(const std::string& current) {
+  mPlanFor(current).replaceAll = true;
+  return true;
+}
+
+bool mBringIn(const std::string& incoming, const std::string& current) {
+  SwapPlan& p = mPlanFor(current);
+  p.swap.incoming = incoming;
+  // On the same volume the saved data goes in by renames; from elsewhere it is copied.
+  const std::wstring a = mVolumeOf(incoming), b = mVolumeOf(current);
+  p.swap.byRename = !a.empty() && a == b;
+  return true;
+}
+
+// The saved address book takes this machine's name (the address book setting here finds it by that name).
+// Only the names count: a folder in the information file must never lead the rename out of its folder.
+bool mNameAddressBook(const std::string& incoming) {
+  const SessionState& s = gSession();
+  const std::string saved = gGetFileName(gTrim(s.Saved.AddressBookName));
+  const std::string current = gGetFileName(gTrim(s.AddressBookFile));
+  if (saved.empty() || current.empty() || saved == current) return true;
+  const std::wstring from = gToWide(gAddRoot(incoming) + saved), to = gToWide(gAddRoot(incoming) + current);
+  if (GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  gErrRaiseLastError();
+  gProcError("gProcRePlaceHdData_AddressBook", "strTarget=" + gFromWide(from));
+  return false;
+}
+
+// The target's folders for the step, in order: each current folder, and the saved folder that replaces it.
+bool mPlanTarget(int32_t target, bool keepCurrent) {
+  mPlans.clear();
+  mKeepCurrent = keepCurrent;
   switch (target) {
     case kTargetOE:
-      if (!gDelHdData_OE()) {
-        gMsgBox("現在のデータを削除する事ができませんでした。\r\n"
-                "OutLook Express が（恐らくは裏で）動作しているものと思われます。\r\n"
-                "Windowsを再起動させて直後にもう一度トライしてみてください。",
-                MB_OK, gSession().AppTitle);
-        return false;
-      }
-      return gDelHdData_AddressBook() && step(nullptr, gProcRePlaceHdData_OE) && gProcRePlaceHdData_AddressBook();
-    case kTargetOL: return step(gDelHdData_OL, gProcRePlaceHdData_OL);
-    case kTargetNS4X: return step(gDelHdData_NS4X, gProcRePlaceHdData_NS4X);
-    case kTargetFavorite:
-      return step(keepCurrent ? nullptr : gDelHdData_FAVORITE, gProcRePlaceHdData_FAVORITE);
-    case kTargetColMail: return step(gDelHdData_COLMAIL, gProcRePlaceHdData_COLMAIL);
-    case kTargetMyDocuments:
-      return step(keepCurrent ? nullptr : gDelHdData_MYDOCUMENTS, gProcRePlaceHdData_MYDOCUMENTS);
-    case kTargetNS6X: return step(gDelHdData_NS6X, gProcRePlaceHdData_NS6X);
+      return gDelHdData_OE() && gDelHdData_AddressBook() && gProcRePlaceHdData_OE() && gProcRePlaceHdData_AddressBook();
+    case kTargetOL: return gDelHdData_OL() && gProcRePlaceHdData_OL();
+    case kTargetNS4X: return gDelHdData_NS4X() && gProcRePlaceHdData_NS4X();
+    case kTargetFavorite: return (keepCurrent || gDelHdData_FAVORITE()) && gProcRePlaceHdData_FAVORITE();
+    case kTargetColMail: return gDelHdData_COLMAIL() && gProcRePlaceHdData_COLMAIL();
+    case kTargetMyDocuments: return (keepCurrent || gDelHdData_MYDOCUMENTS()) && gProcRePlaceHdData_MYDOCUMENTS();
+    case kTargetNS6X: return gDelHdData_NS6X() && gProcRePlaceHdData_NS6X();
     default: gErrRaise(5, "unknown target " + std::to_string(target)); return false;
   }
 }
 
+const char* const kNothingChanged = "\r\n\r\n現在のデータは、何も変更していません。";
+
+// What the user reads when the step did not happen, and what to do.
+std::string mStepNotice(const StepOutcome& out) {
+  const SessionState& s = gSession();
+  std::string name;
+  gGetStrBkSoft(s.TargetSoft, name);
+  const FileFailure& f = out.failure;
+  switch (out.result) {
+    case StepResult::Done:
+      return {};
+    case StepResult::Refused:
+      if (f.error == ERROR_BUSY)
+        return "前回の復元の後始末が済んでいないため、復元できません。\r\nVelnor をいったん終了して、もう一度起動してください。" +
+               std::string(kNothingChanged);
+      if (out.inUse && s.TargetSoft == kTargetOE)
+        return "現在のデータを削除する事ができませんでした。\r\nOutLook Express が（恐らくは裏で）動作しているものと思われます。\r\n"
+               "Windowsを再起動させて直後にもう一度トライしてみてください。\r\n\r\n使用中のファイル：" + f.path + kNothingChanged;
+      if (out.inUse)
+        return "次のファイルは、ほかのプログラムが使用中のため置き換えられません。\r\n\r\n" + f.path + "\r\n\r\n" + name +
+               " などのプログラムを終了してから、もう一度復元してください。" + kNothingChanged;
+      if (f.error == ERROR_NOT_SAME_DEVICE)
+        return "現在のデータを同じドライブの中に退避できないため、復元できません。\r\n\r\n退避先：" + f.path + kNothingChanged;
+      return "次のファイル（フォルダ）を置き換えられないため、復元できません。\r\n\r\n" + f.path + "\r\n理由：" +
+             gGetSystemErrorText(f.error) + kNothingChanged;
+    case StepResult::RolledBack: {
+      std::string why = gChkDiskFull(f.error)
+                            ? "保存データを書き込む途中で、ドライブがいっぱいになりました。\r\n\r\n" + f.path +
+                                  "\r\n\r\n空き容量を増やしてから、もう一度復元してください。"
+                            : "保存データを書き込む途中で、次のファイルを扱えませんでした。\r\n\r\n" + f.path + "\r\n理由：" +
+                                  gGetSystemErrorText(f.error);
+      return "復元を取りやめました。" + why + "\r\n\r\n現在のデータは元のとおりに戻しました。何も変更していません。";
+    }
+    case StepResult::Stuck:
+      return "復元を取りやめましたが、現在のデータをすべては元に戻せませんでした。\r\n次のファイルを扱えません：\r\n" + f.path +
+             "\r\n\r\n退避したデータは消していません。このファイルを使っているプログラムを終了してから、Velnor をもう一度起動してください"
+             "（起動したときに元に戻します）。";
+  }
+  return {};
+}
 }  // namespace
 
 bool gProcRestore() {
-  const SessionState& s = gSession();
+  SessionState& s = gSession();
   bool ok = mUnpackSet();
   bool keepCurrent = false;
   if (ok && (s.TargetSoft == kTargetFavorite || s.TargetSoft == kTargetMyDocuments)) {
@@ -176,68 +200,56 @@ bool gProcRestore() {
       ok = false;
     }
   }
-  if (ok) ok = mReplaceTarget(s.TargetSoft, keepCurrent);
+  if (ok) ok = mPlanTarget(s.TargetSoft, keepCurrent);
   if (!ok) {
     gProcError("gProcRestore", "");
     return false;
   }
-  if (s.RegBackup && !mRestoreRegFile())
-    gMsgBox("メールアカウント情報は\r\n復元することができませんでした。", MB_OK, s.AppTitle);
-  return true;
+  for (;;) {
+    RestoreRecord record;
+    record.kind = "restore";
+    record.target = s.TargetSoft;
+    record.accounts = s.RegBackup;
+    std::vector<SwapPlan> plans = mPlans;
+    const StepOutcome out = gProcReplaceAsOneStep(record, plans, [] { return mRestoreRegFile(); });
+    if (out.result == StepResult::Done) {
+      if (out.accountsFailed) gMsgBox("メールアカウント情報は\r\n復元することができませんでした。", MB_OK, s.AppTitle);
+      return true;
+    }
+    gErrRaiseWin32(out.failure.error);
+    gProcError("gProcRestore", "strTarget=" + out.failure.path);
+    // A file in use can be let go of: the user may close the program and try once more.
+    if (out.result == StepResult::Refused && out.inUse && s.TargetSoft != kTargetOE &&
+        gChkRetryAfterNotice(mStepNotice(out) + "\r\n\r\n「再試行」を押すと、もう一度確かめます。"))
+      continue;
+    if (!s.UserStopped) gProcStopWithNotice(mStepNotice(out));
+    return false;
+  }
 }
 
-bool gDelHdData_OE() {
-  return mDelFolderContents("gDelHdData_OE", gSession().SoftDataDir,
-                            std::string(kMailDirError) + "致命的エラーか、メールソフトを立ち上げていた可能性があります。");
-}
-bool gDelHdData_OL() { return mDelFolderContents("gDelHdData_OL", gSession().SoftDataDir, kMailDirError); }
-bool gDelHdData_NS4X() { return mDelFolderContents("gDelHdData_NS4X", gSession().SoftDataDir, kMailDirError); }
-bool gDelHdData_NS6X() { return mDelFolderContents("gDelHdData_NS6X", gSession().SoftDataDir, kMailDirError); }
-bool gDelHdData_COLMAIL() { return mDelFolderContents("gDelHdData_COLMAIL", gSession().SoftDataDir, ""); }
-bool gDelHdData_FAVORITE() { return mDelFolderContents("gDelHdData_FAVORITE", gSession().SoftDataDir, ""); }
-bool gDelHdData_MYDOCUMENTS() { return mDelFolderContents("gDelHdData_MYDOCUMENTS", gSession().SoftDataDir, ""); }
+bool gDelHdData_OE() { return mSetAside(gSession().SoftDataDir); }
+bool gDelHdData_OL() { return mSetAside(gSession().SoftDataDir); }
+bool gDelHdData_NS4X() { return mSetAside(gSession().SoftDataDir); }
+bool gDelHdData_NS6X() { return mSetAside(gSession().SoftDataDir); }
+bool gDelHdData_COLMAIL() { return mSetAside(gSession().SoftDataDir); }
+bool gDelHdData_FAVORITE() { return mSetAside(gSession().SoftDataDir); }
+bool gDelHdData_MYDOCUMENTS() { return mSetAside(gSession().SoftDataDir); }
+// When the address book lies in the mail folder, it is replaced with the mail data.
 bool gDelHdData_AddressBook() {
-  return mDelFolderContents("gDelHdData_AddressBook", gSession().AddressBookDir, "");
+  const SessionState& s = gSession();
+  return mSameFolder(s.SoftDataDir, s.AddressBookDir) || mSetAside(s.AddressBookDir);
 }
 
-bool gProcRePlaceHdData_OE() {
-  return mMoveAll("gProcRePlaceHdData_OE", gSession().MailDataDir, gSession().SoftDataDir);
-}
-bool gProcRePlaceHdData_OL() {
-  return mMoveAll("gProcRePlaceHdData_OL", gSession().MailDataDir, gSession().SoftDataDir);
-}
-bool gProcRePlaceHdData_NS4X() {
-  return mMoveAll("gProcRePlaceHdData_NS4X", gSession().MailDataDir, gSession().SoftDataDir);
-}
-bool gProcRePlaceHdData_NS6X() {
-  return mMoveAll("gProcRePlaceHdData_NS6X", gSession().MailDataDir, gSession().SoftDataDir);
-}
-bool gProcRePlaceHdData_COLMAIL() {
-  return mMoveAll("gProcRePlaceHdData_COLMAIL", gSession().MailDataDir, gSession().SoftDataDir);
-}
-bool gProcRePlaceHdData_FAVORITE() {
-  return mMoveAll("gProcRePlaceHdData_FAVORITE", gSession().MailDataDir, gSession().SoftDataDir);
-}
-bool gProcRePlaceHdData_MYDOCUMENTS() {
-  return mMoveAll("gProcRePlaceHdData_MYDOCUMENTS", gSession().MailDataDir, gSession().SoftDataDir);
-}
+bool gProcRePlaceHdData_OE() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
+bool gProcRePlaceHdData_OL() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
+bool gProcRePlaceHdData_NS4X() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
+bool gProcRePlaceHdData_NS6X() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
+bool gProcRePlaceHdData_COLMAIL() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
+bool gProcRePlaceHdData_FAVORITE() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
+bool gProcRePlaceHdData_MYDOCUMENTS() { return mBringIn(gSession().MailDataDir, gSession().SoftDataDir); }
 
 bool gProcRePlaceHdData_AddressBook() {
   const SessionState& s = gSession();
-  if (!mSameFolder(s.SoftDataDir, s.AddressBookDir) &&
-      !mMoveAll("gProcRePlaceHdData_AddressBook", s.AddressDataDir, s.AddressBookDir))
-    return false;
-  // Only the names count: the information file may hold a full path, and a folder in it must never lead the
-  // rename out of the address book folder.
-  const std::string saved = gGetFileName(gTrim(s.Saved.AddressBookName));
-  const std::string current = gGetFileName(gTrim(s.AddressBookFile));
-  if (saved.empty() || current.empty() || saved == current) return true;
-  const std::string from = gAddRoot(s.AddressBookDir) + saved;
-  if (!gChkFileExists(from)) return true;
-  const std::string to = gAddRoot(s.AddressBookDir) + current;
-  gMoveFile(from, to, false);
-  if (gChkFileExists(to) && !gChkFileExists(from)) return true;
-  gErrRaise(5, "could not rename " + from + " to " + to);
-  gProcError("gProcRePlaceHdData_AddressBook", "");
-  return false;
+  if (mSameFolder(s.SoftDataDir, s.AddressBookDir)) return mNameAddressBook(s.MailDataDir);
+  return mNameAddressBook(s.AddressDataDir) && mBringIn(s.AddressDataDir, s.AddressBookDir);
 }

@@ -1,11 +1,12 @@
 // Replacing the target's current data with the saved data of the archive in the working folder.
 #pragma once
 
-// Unpacks the archive, asks (Favorites, My Documents) whether to keep the current files, deletes the current
-// data, moves the saved data into place and, when asked for, restores the account settings.
+// Unpacks the archive, asks (Favorites, My Documents) whether to keep the current files, then replaces the
+// current data with the saved data as one step (and, when asked for, the account settings): the current data
+// is set aside beside its folder and kept there for an undo; any failure puts it all back and says so.
 bool gProcRestore();
 
-// Empty the target's current folder (the folder itself stays).
+// The target's current data leaves its folder (set aside; the folder itself stays).
 bool gDelHdData_OE();
 bool gDelHdData_OL();
 bool gDelHdData_NS4X();
@@ -15,7 +16,7 @@ bool gDelHdData_FAVORITE();
 bool gDelHdData_MYDOCUMENTS();
 bool gDelHdData_AddressBook();
 
-// Move the saved data into the target's folder.
+// The saved data comes into the target's folder.
 bool gProcRePlaceHdData_OE();
 bool gProcRePlaceHdData_OL();
 bool gProcRePlaceHdData_NS4X();

@@ -18,6 +18,7 @@
 #include "formats/info_file.h"
 #include "locations/data_locations.h"
 #include "restore/retrieval.h"
+#include "restore/transaction.h"
 #include "shell/forms.h"
 #include "shell/frm_about.h"
 #include "shell/session.h"
@@ -73,6 +74,7 @@ void frmMenu::CreateControls() {
   AddControl({L"STATIC", "", SS_LEFT, 14, 212, 330, 40, lblMsg});
   AddControl({L"BUTTON", "終了", BS_PUSHBUTTON | WS_TABSTOP, 358, 218, 92, 30, cmdEnd});
   AddMenu("ヘルプ(&H)", {{mnuContents, "目次(&C)"}, {mnuAbout, "このソフトについて(&A)"}, {mnuEnd, "このソフトを終了（&X）"}});
+  AddMenu("復元前のデータ(&R)", {{mnuUndoRestore, "復元前の状態に戻す(&U)..."}, {mnuDropAside, "復元前のデータを削除する(&D)..."}});
 }
 
 bool frmMenu::Form_Load() {
@@ -251,6 +253,16 @@ bool frmMenu::Command1_Click(int index) {
   return true;
 }
 
+void frmMenu::mnuUndoRestore_Click() {
+  int32_t id = 0;
+  if (gGetlngBkSoft(ListText(), id)) gProcUndoRestore(id);
+}
+
+void frmMenu::mnuDropAside_Click() {
+  int32_t id = 0;
+  if (gGetlngBkSoft(ListText(), id)) gProcDelRestoreAside(id);
+}
+
 void frmMenu::cmdEnd_Click() {
   endAfterUnload_ = true;
   Close();
@@ -292,6 +304,12 @@ void frmMenu::OnCommand(int id, int code) {
       break;
     case mnuContents:
       if (!gDspHelp()) gProcError("mnuContents_Click", "");
+      break;
+    case mnuUndoRestore:
+      mnuUndoRestore_Click();
+      break;
+    case mnuDropAside:
+      mnuDropAside_Click();
       break;
     default:
       break;

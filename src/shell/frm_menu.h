@@ -9,7 +9,7 @@ class frmMenu final : public FormWindow {
   enum : int {
     cboMailSoft = 101, picLogo, Command1_Backup, Command1_Restore, optFD, optNotFD, txtSaveDir, cmd2, cmdEnd,
     lblMsg, fraSoft, fraProcess, fraSaveDir,
-    mnuContents = 201, mnuAbout, mnuEnd
+    mnuContents = 201, mnuAbout, mnuEnd, mnuUndoRestore, mnuDropAside
   };
   frmMenu();
 
@@ -21,6 +21,9 @@ class frmMenu final : public FormWindow {
   // index 0 = backup, 1 = restore. Returns true when a wizard was opened.
   bool Command1_Click(int index);
   void cmdEnd_Click();
+  // The chosen target's last restore: its replaced data put back, or let go of (each asks first).
+  void mnuUndoRestore_Click();
+  void mnuDropAside_Click();
 
   // The list text (display name of the chosen target).
   std::string ListText() const;

@@ -7,6 +7,7 @@
 #include "common/system.h"
 #include "common/ui.h"
 #include "locations/user_folders.h"
+#include "restore/transaction.h"
 #include "shell/forms.h"
 #include "shell/frm_about.h"
 #include "shell/frm_menu.h"
@@ -33,6 +34,9 @@ bool gStartUp() {
     gProcFatalError("main", detail);
   }
   gInitSessionPaths();
+  // A restore that a crash or a power cut interrupted is finished or undone before anything else, while the
+  // working folder still holds what it needs.
+  gProcRecoverRestore();
   if (!gGetWorkDir()) gProcFatalError("main", "");
   if (!gGetUserName(s.UserName)) gProcFatalError("main", "");
   if (!gDspForm(gFrmMenu(), 0, 0, false, 0.8f)) gProcFatalError("main", gFrmMenu().CreateFailure());
