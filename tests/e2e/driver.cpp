@@ -461,6 +461,11 @@ void Program::ChooseFolderInBrowser(const std::string& folder) {
   WaitUntil("the folder browser to close", [&] { return FindBrowser() == nullptr; });
 }
 
+void Program::ChooseMenuItem(HWND window, int id, const std::string& what) {
+  Trace("choose the menu item " + what);
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
 void Program::CancelFolderChoice(HWND menu) {
   Click(menu, "参照...");
   HWND browser = nullptr;

@@ -89,6 +89,9 @@ class Program {
   void ChooseFolder(HWND menu, const std::string& folder);
   // Picks folder (a drive's root too) in the folder browser the program shows and presses its OK button.
   void ChooseFolderInBrowser(const std::string& folder);
+  // Chooses an item of the window's menu bar, by its command id (the window's menu lives in its own process,
+  // out of reach of another's menu calls): the message a click on the item sends.
+  void ChooseMenuItem(HWND window, int id, const std::string& what);
   // Opens the folder browser with the folder button and cancels it.
   void CancelFolderChoice(HWND menu);
 

@@ -90,6 +90,9 @@ void E2eTest::TearDownTestSuite() {
 }
 
 void E2eTest::PutPristineBack() {
+  std::vector<std::string> folders;
+  for (auto& folder : PristineFolders()) folders.push_back(folder->folder());
+  RemoveRestoreAsides(folders);
   for (auto& folder : PristineFolders()) folder->PutBack();
   for (auto& key : PristineKeys()) key->PutBack();
 }

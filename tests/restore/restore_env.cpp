@@ -101,7 +101,10 @@ void RestoreTest::SetUp() {
 }
 
 void RestoreTest::TearDown() {
+  std::vector<std::string> folders{scratch_ ? scratch_->path() + "\\MyDocuments" : std::string()};
+  for (auto& guard : guards_) folders.push_back(guard->folder());
   guards_.clear();
+  RemoveRestoreAsides(folders);
   gSetUi(previousUi_);
   gMsgClose();
   scratch_.reset();

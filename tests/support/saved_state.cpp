@@ -8,6 +8,7 @@
 #include <map>
 
 #include "common/text.h"
+#include "restore/restore_record.h"
 
 namespace fs = std::filesystem;
 
@@ -137,4 +138,20 @@ SavedHkcuKey::~SavedHkcuKey() {
 void SavedHkcuKey::PutBack() {
   DeleteKey(subKey_);
   if (existed_) CopyKey(backup_, subKey_);
+}
+
+void RemoveRestoreAsides(const std::vector<std::string>& folders) {
+  for (std::string folder : folders) {
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    if (folder.empty()) continue;
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = gToWide(folder + " (Velnor *");
+    const std::wstring parent = pattern.substr(0, pattern.rfind(L'\\') + 1);
+    HANDLE h = FindFirstFileW(pattern.c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    do RemoveTree(gFromWide(parent + data.cFileName));
+    while (FindNextFileW(h, &data));
+    FindClose(h);
+  }
+  RemoveTree(gGetRecordFolder());
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/temp_env.h"
 
@@ -20,6 +21,10 @@ void CopyFolder(const std::string& from, const std::string& to);
 void RemoveTree(const std::string& path);
 // Removes what a folder holds and keeps the folder.
 void ClearFolder(const std::string& folder);
+
+// Removes what Velnor's restores kept beside these folders ("<folder> (Velnor ...)") and its records of them,
+// so that a test starts with nothing to undo.
+void RemoveRestoreAsides(const std::vector<std::string>& folders);
 
 // Copies a folder's contents aside and puts them back exactly when the object goes (or on PutBack).
 class SavedFolder {
