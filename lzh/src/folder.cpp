@@ -130,6 +130,20 @@ Status FileSystem::remove(const fs::path& path) {
     return Status::ok();
 }
 
+bool NameCodec::stand_in(const fs::path& component, std::string& bytes) {
+    bytes.clear();
+    const std::u8string name = component.u8string();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto b = static_cast<unsigned char>(name[i]);
+        if (b < 0x80) {
+            bytes += static_cast<char>(b);
+        } else if ((b & 0xC0) != 0x80) {
+            bytes += '_';  // one for each character, whatever its length in UTF-8
+        }
+    }
+    return !bytes.empty();
+}
+
 bool RawNameCodec::to_archive(const fs::path& component, std::string& bytes) {
     bytes = component.string();
     return true;
@@ -147,21 +161,61 @@ namespace {
 struct PackItem {
     fs::path path;
     std::string name;
+    std::string unicode;  // the exact path as UTF-8 when some part of `name` is a stand-in, else ""
     FileInfo info;
 };
 
+std::string upper_ascii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// A stand-in no other name of the folder has: "~1", "~2" ... before the extension when needed (names that
+// differ only in letter case are the same name on Windows).
+std::string unique_stand_in(const std::string& bytes, std::vector<std::string>& taken) {
+    auto is_taken = [&taken](const std::string& name) {
+        const std::string u = upper_ascii(name);
+        return std::find(taken.begin(), taken.end(), u) != taken.end();
+    };
+    std::string candidate = bytes;
+    const std::size_t dot = bytes.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? bytes : bytes.substr(0, dot);
+    const std::string ext = stem.size() == bytes.size() ? std::string() : bytes.substr(dot);
+    for (int n = 1; is_taken(candidate); ++n) candidate = stem + "~" + std::to_string(n) + ext;
+    taken.push_back(upper_ascii(candidate));
+    return candidate;
+}
+
+std::string utf8_of(const fs::path& p) {
+    const std::u8string u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
+
 Status collect(FileSystem& fsys, NameCodec& names, const fs::path& folder, const std::string& prefix,
-               std::vector<PackItem>& items, int depth) {
+               const std::string& unicodePrefix, bool lossy, std::vector<PackItem>& items, int depth) {
     if (depth > 256) return Status::unsupported("folders nested too deeply");
     std::vector<FileInfo> entries;
     LZH_TRY(fsys.list(folder, entries));
-    for (auto& info : entries) {
-        std::string bytes;
-        if (!names.to_archive(info.name, bytes) || bytes.empty())
-            return Status::unsupported("file name cannot be stored: " + (folder / info.name).string());
-        PackItem item{folder / info.name, prefix + bytes, info};
+    // Exact names first, so that no stand-in takes the name of a file that has it.
+    std::vector<std::string> bytes(entries.size()), taken;
+    std::vector<bool> exact(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        exact[i] = names.to_archive(entries[i].name, bytes[i]) && !bytes[i].empty();
+        if (exact[i]) taken.push_back(upper_ascii(bytes[i]));
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!exact[i]) {
+            std::string stand_in;
+            if (!names.stand_in(entries[i].name, stand_in) || stand_in.empty()) stand_in = "_";
+            bytes[i] = unique_stand_in(stand_in, taken);
+        }
+        const bool here_lossy = lossy || !exact[i];
+        const std::string unicode = unicodePrefix + utf8_of(entries[i].name);
+        PackItem item{folder / entries[i].name, prefix + bytes[i], here_lossy ? unicode : std::string(), entries[i]};
         items.push_back(item);
-        if (info.is_directory) LZH_TRY(collect(fsys, names, item.path, item.name + "/", items, depth + 1));
+        if (entries[i].is_directory)
+            LZH_TRY(collect(fsys, names, item.path, item.name + "/", unicode + "/", here_lossy, items, depth + 1));
     }
     return Status::ok();
 }
@@ -171,14 +225,14 @@ Status collect(FileSystem& fsys, NameCodec& names, const fs::path& folder, const
 Status pack_folder(FileSystem& fsys, NameCodec& names, const fs::path& folder, SeekableOutputStream& archive,
                    const PackOptions& options) {
     std::vector<PackItem> items;
-    LZH_TRY(collect(fsys, names, folder, "", items, 0));
+    LZH_TRY(collect(fsys, names, folder, "", "", false, items, 0));
     std::uint64_t total = 0;
     for (const auto& item : items) total += item.info.size;
 
     Writer writer(archive, options.writer);
     std::uint64_t done_before = 0;
     for (const auto& item : items) {
-        MemberInfo member{item.name, item.info.mtime, item.info.attributes, item.info.size};
+        MemberInfo member{item.name, item.info.mtime, item.info.attributes, item.info.size, item.unicode};
         if (item.info.is_directory) {
             LZH_TRY(writer.add_directory(member));
             continue;
@@ -208,12 +262,22 @@ bool plain_component(const fs::path& p) {
     return std::next(it) == p.end();
 }
 
-Status resolve(NameCodec& names, const fs::path& destination, const std::vector<std::string>& parts,
+// One component of a member's name as the file system names it: from the exact UTF-8 name when the member
+// has one, else through the codec from the code-page bytes.
+bool component_of(NameCodec& names, bool unicode, const std::string& part, fs::path& component) {
+    if (unicode) {
+        component = fs::path(std::u8string(part.begin(), part.end()));
+        return true;
+    }
+    return names.from_archive(part, component);
+}
+
+Status resolve(NameCodec& names, const fs::path& destination, const std::vector<std::string>& parts, bool unicode,
                fs::path& target) {
     target = destination;
     for (const auto& part : parts) {
         fs::path component;
-        if (!names.from_archive(part, component) || !plain_component(component))
+        if (!component_of(names, unicode, part, component) || !plain_component(component))
             return Status::data_error("member name is not usable here: " + part);
         target /= component;
     }
@@ -274,15 +338,18 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
 
         std::vector<std::string> parts;
         fs::path target;
+        // The exact name, when the archive carries one, is held to the same rules as the code-page one.
+        const bool unicode = !e.unicode_name.empty();
         s = split_safe_name(e.name, parts);
+        if (s.is_ok() && unicode) s = split_safe_name(e.unicode_name, parts);
         if (s.is_ok() && parts.empty() && !e.is_directory()) s = Status::data_error("member has no name");
-        if (s.is_ok()) s = resolve(names, destination, parts, target);
+        if (s.is_ok()) s = resolve(names, destination, parts, unicode, target);
         // An existing link inside the destination could lead anywhere: only real folders count.
         if (s.is_ok()) {
             fs::path prefix = destination;
             for (std::size_t i = 0; i + 1 < parts.size() + (e.is_directory() ? 1 : 0) && s.is_ok(); ++i) {
                 fs::path component;
-                names.from_archive(parts[i], component);
+                component_of(names, unicode, parts[i], component);
                 prefix /= component;
                 if (fsys.exists(prefix) && !fsys.is_folder(prefix)) s = Status::data_error("path runs through a non-folder");
             }

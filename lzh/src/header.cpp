@@ -98,7 +98,8 @@ Status truncated() { return Status::data_error("archive is truncated inside a he
 
 struct ExtendedFields {
     std::string file_name, dir_name;
-    bool has_file_name = false;
+    std::string unicode_file, unicode_dir;  // UTF-16LE bytes as found
+    bool has_file_name = false, has_unicode = false;
     bool has_unix_time = false, has_windows_time = false;
     std::int64_t unix_time = 0, windows_time = 0;
     bool has_attributes = false;
@@ -127,6 +128,14 @@ Status apply_extended(const std::uint8_t* h, std::size_t size, std::size_t offse
             break;
         case 0x02:
             x.dir_name.assign(reinterpret_cast<const char*>(d), n);
+            break;
+        case 0x44:
+            x.unicode_file.assign(reinterpret_cast<const char*>(d), n);
+            x.has_unicode = true;
+            break;
+        case 0x45:
+            x.unicode_dir.assign(reinterpret_cast<const char*>(d), n);
+            x.has_unicode = true;
             break;
         case 0x40:
             if (n >= 1) {
@@ -158,6 +167,70 @@ Status apply_extended(const std::uint8_t* h, std::size_t size, std::size_t offse
             break;
     }
     return Status::ok();
+}
+
+void put_utf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16LE to UTF-8, with U+FFFF, '\\' and '/' read as folder separators ('/'). False for text that is not
+// UTF-16 (a lone surrogate, an odd length): the member then keeps its code-page name.
+bool utf16_to_utf8(const std::string& bytes, std::string& out) {
+    out.clear();
+    if (bytes.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        std::uint32_t c = static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+        if (c >= 0xD800 && c < 0xDC00) {
+            if (i + 3 >= bytes.size()) return false;
+            const std::uint32_t low = static_cast<std::uint8_t>(bytes[i + 2]) | (static_cast<std::uint8_t>(bytes[i + 3]) << 8);
+            if (low < 0xDC00 || low >= 0xE000) return false;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        } else if (c >= 0xDC00 && c < 0xE000) {
+            return false;
+        }
+        if (c == 0xFFFF || c == '\\') c = '/';
+        put_utf8(out, c);
+    }
+    return true;
+}
+
+// UTF-8 to UTF-16LE; false for text that is not UTF-8.
+bool utf8_to_utf16(const std::string& text, std::vector<std::uint8_t>& out) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<std::uint8_t>(text[i]);
+        const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size() + (extra == 0 ? 1 : 0)) return false;
+        std::uint32_t c = extra == 0 ? b : b & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            const auto t = static_cast<std::uint8_t>(text[i + static_cast<std::size_t>(k)]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        i += static_cast<std::size_t>(extra) + 1;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            put16(out, 0xD800 + (c >> 10));
+            put16(out, 0xDC00 + (c & 0x3FF));
+        } else {
+            put16(out, c);
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -325,6 +398,15 @@ Status parse_header(ArchiveInput& in, Entry& e, bool& has_entry) {
     name = dir + name;
     while (!name.empty() && name.back() == '/') name.pop_back();
     e.name = std::move(name);
+    if (x.has_unicode) {
+        std::string ufile, udir;
+        if (utf16_to_utf8(x.unicode_file, ufile) && utf16_to_utf8(x.unicode_dir, udir)) {
+            while (!udir.empty() && udir.back() == '/') udir.pop_back();
+            std::string exact = udir.empty() || ufile.empty() ? udir + ufile : udir + "/" + ufile;
+            while (!exact.empty() && exact.back() == '/') exact.pop_back();
+            e.unicode_name = std::move(exact);
+        }
+    }
     if (e.method == Method::Lhd) e.attributes |= attr::Directory;
     has_entry = true;
     return Status::ok();
@@ -359,6 +441,25 @@ Status build_header(const Entry& e, std::vector<std::uint8_t>& out) {
     bool name_in_ext = e.header_level == 1 && (base.size() > 200 || base.find('\\') != std::string::npos);
     if (e.header_level == 2 || name_in_ext) add_ext(0x01, base.data(), base.size());
     if (!dir.empty()) add_ext(0x02, dir.data(), dir.size());
+    // The exact name beside the code-page one, as UTF-16: the file's in 0x44, its folders in 0x45 (each
+    // followed by U+FFFF, as 0xFF follows each in 0x02). Readers that do not know them use the stand-in.
+    if (!e.unicode_name.empty()) {
+        std::string udir, ubase = e.unicode_name;
+        if (auto slash = e.unicode_name.rfind('/'); slash != std::string::npos) {
+            udir = e.unicode_name.substr(0, slash + 1);
+            ubase = e.unicode_name.substr(slash + 1);
+        }
+        if (e.method == Method::Lhd) {
+            udir = e.unicode_name + "/";
+            ubase.clear();
+        }
+        std::vector<std::uint8_t> file16, dir16;
+        if (!utf8_to_utf16(ubase, file16) || !utf8_to_utf16(udir, dir16)) return Status::unsupported("name is not UTF-8");
+        for (std::size_t i = 0; i + 1 < dir16.size(); i += 2)
+            if (dir16[i] == '/' && dir16[i + 1] == 0) dir16[i] = dir16[i + 1] = 0xFF;
+        if (!file16.empty()) add_ext(0x44, file16.data(), file16.size());
+        if (!dir16.empty()) add_ext(0x45, dir16.data(), dir16.size());
+    }
     const std::uint8_t attributes[2] = {e.attributes, 0};
     add_ext(0x40, attributes, 2);
     std::vector<std::uint8_t> stamp;

@@ -50,6 +50,23 @@ bool Cp932NameCodec::to_archive(const std::filesystem::path& component, std::str
     return convert(impl_->to_cp932, component.string(), bytes);
 }
 
+bool Cp932NameCodec::stand_in(const std::filesystem::path& component, std::string& bytes) {
+    std::lock_guard lock(impl_->mutex);
+    bytes.clear();
+    const std::string name = component.string();
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t n = 1;
+        const auto b = static_cast<unsigned char>(name[i]);
+        if (b >= 0xF0) n = 4;
+        else if (b >= 0xE0) n = 3;
+        else if (b >= 0xC0) n = 2;
+        std::string one;
+        bytes += convert(impl_->to_cp932, name.substr(i, n), one) ? one : std::string("_");
+        i += n;
+    }
+    return !bytes.empty();
+}
+
 bool Cp932NameCodec::from_archive(const std::string& bytes, std::filesystem::path& component) {
     std::lock_guard lock(impl_->mutex);
     std::string utf8;

@@ -57,6 +57,8 @@ struct Writer::Impl {
         Entry e;
         e.name = info.name;
         while (!e.name.empty() && e.name.back() == '/') e.name.pop_back();
+        e.unicode_name = info.unicode_name;
+        while (!e.unicode_name.empty() && e.unicode_name.back() == '/') e.unicode_name.pop_back();
         e.method = method;
         e.method_id = method_id(method);
         e.mtime = info.mtime;

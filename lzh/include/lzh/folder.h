@@ -47,8 +47,12 @@ public:
 class NameCodec {
 public:
     virtual ~NameCodec() = default;
+    // False when the archive's code page cannot write the name exactly.
     virtual bool to_archive(const std::filesystem::path& component, std::string& bytes) = 0;
     virtual bool from_archive(const std::string& bytes, std::filesystem::path& component) = 0;
+    // A readable name the code page can write, for one it cannot: what it can of the name, '_' for the rest.
+    // The exact name then travels in the UTF-16 name headers. The default keeps ASCII only.
+    virtual bool stand_in(const std::filesystem::path& component, std::string& bytes);
 };
 
 // Uses the path's narrow string as is. With MinGW's libstdc++ that narrow form is UTF-8, not
@@ -69,6 +73,8 @@ public:
     bool available() const;
     bool to_archive(const std::filesystem::path& component, std::string& bytes) override;
     bool from_archive(const std::string& bytes, std::filesystem::path& component) override;
+    // Keeps every character CP932 has, '_' for the others.
+    bool stand_in(const std::filesystem::path& component, std::string& bytes) override;
 
 private:
     struct Impl;
@@ -85,11 +91,12 @@ struct UnpackOptions {
     ProgressFn progress;  // (archive bytes read, archive size or 0 when unknown)
 };
 
-// Packs the contents of `folder` (not the folder itself) with paths relative to it.
+// Packs the contents of `folder` (not the folder itself) with paths relative to it. A name the codec cannot
+// write goes in as a stand-in unique in its folder, with the exact name in the UTF-16 name headers.
 Status pack_folder(FileSystem& fs, NameCodec& names, const std::filesystem::path& folder,
                    SeekableOutputStream& archive, const PackOptions& options = {});
 
-// Unpacks every member below `destination`. Each file is written under a temporary name and
+// Unpacks every member below `destination`, under its exact (UTF-16) name when the archive has one. Each file is written under a temporary name and
 // renamed only after its CRC matched. Unsafe names are refused. Goes on with later members
 // after a bad one when the archive structure allows it, and returns the first failure.
 Status unpack_folder(FileSystem& fs, NameCodec& names, InputStream& archive,

@@ -24,6 +24,9 @@ inline constexpr std::uint8_t Archive = 0x20;
 struct Entry {
     // Raw name bytes in the archive's code page, '/' between folders, no trailing '/'.
     std::string name;
+    // The exact name from the UTF-16 name headers (0x44 file, 0x45 folders) as UTF-8, '/' between folders;
+    // "" when the member has none (its name is then `name` in the archive's code page).
+    std::string unicode_name;
     Method method = Method::Lh0;
     std::string method_id;  // as found in the header, e.g. "-lh1-" for an Unknown method
     std::uint64_t original_size = 0;

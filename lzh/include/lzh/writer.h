@@ -22,6 +22,9 @@ struct MemberInfo {
     std::int64_t mtime = 0;
     std::uint8_t attributes = attr::Archive;
     std::uint64_t size_hint = 0;  // expected size, used for progress and early store decision
+    // The exact name (UTF-8, '/' between folders) when `name` is only a stand-in the code page could write;
+    // it goes into the extended headers for UTF-16 names (0x44 file, 0x45 folders). "" for none.
+    std::string unicode_name;
 };
 
 class Writer {
