@@ -108,7 +108,9 @@ bool gProcWriteErrLog(std::string_view text, std::string_view extraText) {
   const std::wstring wpath = gToWide(path);
   FILE* f = _wfopen(wpath.c_str(), L"ab");
   if (f == nullptr) return false;
-  const std::string entry = "\r\n" + gToAnsi(text) + "\r\n" + gToAnsi(extraText) + "\r\n";
+  // The log is in the system code page, as its readers expect; a name the code page cannot write (a file
+  // "café.txt" on a Japanese system) is kept exact as <U+00E9> escapes rather than altered.
+  const std::string entry = "\r\n" + gToAnsiEscaped(text) + "\r\n" + gToAnsiEscaped(extraText) + "\r\n";
   const bool ok = std::fwrite(entry.data(), 1, entry.size(), f) == entry.size();
   const bool closed = std::fclose(f) == 0;
   return ok && closed;

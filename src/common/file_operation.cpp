@@ -17,11 +17,12 @@ constexpr uint16_t kAllowUndo = 0x0040;
 constexpr uint16_t kSimpleProgress = 0x0100;
 constexpr uint16_t kNoConfirmMakeDir = 0x0200;
 
-// The shell wants a list of names in the system code page, each ended by NUL, the list by one more NUL.
-std::string mShellList(const std::string& path) {
-  std::string list = gToAnsi(path);
-  list.push_back('\0');
-  list.push_back('\0');
+// The shell wants a list of names, each ended by NUL, the list by one more NUL (wide: a name the system code
+// page cannot write must reach the shell as it is).
+std::wstring mShellList(const std::string& path) {
+  std::wstring list = gToWide(path);
+  list.push_back(L'\0');
+  list.push_back(L'\0');
   return list;
 }
 
@@ -41,15 +42,15 @@ void clsFileOperation::Set(uint16_t bit, bool on) {
 }
 
 bool clsFileOperation::Run(unsigned operation, const std::string& from, const std::string& to) {
-  const std::string fromList = mShellList(from);
-  const std::string toList = mShellList(to);
-  SHFILEOPSTRUCTA op{};
+  const std::wstring fromList = mShellList(from);
+  const std::wstring toList = mShellList(to);
+  SHFILEOPSTRUCTW op{};
   op.hwnd = target_;
   op.wFunc = operation;
   op.pFrom = fromList.c_str();
   op.pTo = to.empty() ? nullptr : toList.c_str();
   op.fFlags = flags_;
-  const int code = SHFileOperationA(&op);
+  const int code = SHFileOperationW(&op);
   if (code != 0) {
     gErrRaiseWin32(static_cast<unsigned long>(code));
     return false;

@@ -13,16 +13,17 @@
 
 namespace {
 
-// True when a listing of the path with the directory attribute returns a real name.
+// True when a listing of the path with the directory attribute returns a real name. Wide calls: the user's
+// files may have names the system code page cannot write.
 bool mListsAsFolder(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA(gToAnsi(path).c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(gToWide(path).c_str(), &data);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool found = false;
   do {
-    const std::string name = data.cFileName;
-    if (!name.empty() && name != "." && name != "..") found = true;
-  } while (!found && FindNextFileA(h, &data));
+    const std::wstring name = data.cFileName;
+    if (!name.empty() && name != L"." && name != L"..") found = true;
+  } while (!found && FindNextFileW(h, &data));
   FindClose(h);
   return found;
 }
@@ -32,17 +33,17 @@ bool mListsAsFolder(const std::string& path) {
 bool gChkFileExists(const std::string& path) {
   if (gTrim(path).empty()) return false;
   if (path.size() >= 2 && path.compare(path.size() - 2, 2, "\\*") == 0) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(gToAnsi(path).c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(gToWide(path).c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool found = false;
     do {
       if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found = true;
-    } while (!found && FindNextFileA(h, &data));
+    } while (!found && FindNextFileW(h, &data));
     FindClose(h);
     return found;
   }
-  HANDLE h = CreateFileA(gToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE h = CreateFileW(gToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   // A folder opens only with backup semantics, so what opened here is a file.
@@ -98,21 +99,21 @@ std::string gGetWinTempDir() {
 }
 
 std::string gGetLongFileName(const std::string& path) {
-  char buffer[MAX_PATH] = {};
-  const DWORD n = GetLongPathNameA(gToAnsi(path).c_str(), buffer, MAX_PATH);
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD n = GetLongPathNameW(gToWide(path).c_str(), buffer, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) {
     gErrRaiseLastError();
     gProcError("gGetLongFileName", "");
     return path;
   }
-  return gFromAnsi(buffer);
+  return gFromWide(buffer);
 }
 
 bool gShellExecute(const std::string& file, int showCommand) {
-  char folder[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, folder);
+  wchar_t folder[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, folder);
   const auto code = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", gToAnsi(file).c_str(), nullptr, folder, showCommand));
+      ShellExecuteW(nullptr, L"open", gToWide(file).c_str(), nullptr, folder, showCommand));
   switch (code) {
     case 0: case 2: case 3: case 5: case 8: case 11:
       return false;

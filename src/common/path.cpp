@@ -44,13 +44,13 @@ std::string cPath::GetExt() const {
 std::string cPath::GetSpecialFolder(int folder) {
   LPITEMIDLIST list = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, folder, &list)) || list == nullptr) return {};
-  char buffer[MAX_PATH] = {};
-  const BOOL got = SHGetPathFromIDListA(list, buffer);
+  wchar_t buffer[MAX_PATH] = {};
+  const BOOL got = SHGetPathFromIDListW(list, buffer);
   CoTaskMemFree(list);
-  if (!got || buffer[0] == '\0') return {};
-  char full[MAX_PATH] = {};
-  const DWORD n = GetFullPathNameA(buffer, MAX_PATH, full, nullptr);
-  return gFromAnsi(n > 0 && n < MAX_PATH ? full : buffer);
+  if (!got || buffer[0] == L'\0') return {};
+  wchar_t full[MAX_PATH] = {};
+  const DWORD n = GetFullPathNameW(buffer, MAX_PATH, full, nullptr);
+  return gFromWide(n > 0 && n < MAX_PATH ? full : buffer);
 }
 
 bool gGetPath(const std::string& path, std::string& folder) {

@@ -12,13 +12,13 @@ namespace {
 
 // An Internet shortcut is a profile file: [InternetShortcut] URL=...
 bool mReadUrl(const std::string& file, std::string& target) {
-  const std::string ansiFile = gToAnsi(file);
+  const std::wstring wideFile = gToWide(file);
   for (DWORD size = 1024; size <= 65536; size *= 4) {
-    std::string buffer(size, '\0');
-    const DWORD n = GetPrivateProfileStringA("InternetShortcut", "URL", "", buffer.data(), size, ansiFile.c_str());
+    std::wstring buffer(size, L'\0');
+    const DWORD n = GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", buffer.data(), size, wideFile.c_str());
     if (n < size - 1) {
       buffer.resize(n);
-      target = gFromAnsi(buffer);
+      target = gFromWide(buffer);
       return !target.empty();
     }
   }
@@ -52,10 +52,10 @@ bool mReadLink(const std::string& file, std::string& target) {
 bool gGetlnkPath(const std::string& shortcutFile, std::string& target) {
   try {
     // The profile functions look in the Windows folder for a bare name; give them the whole path.
-    char full[MAX_PATH] = {};
-    const DWORD n = GetFullPathNameA(gToAnsi(shortcutFile).c_str(), MAX_PATH, full, nullptr);
-    const std::string path = n > 0 && n < MAX_PATH ? gFromAnsi(full) : shortcutFile;
-    if (GetFileAttributesA(gToAnsi(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    wchar_t full[MAX_PATH] = {};
+    const DWORD n = GetFullPathNameW(gToWide(shortcutFile).c_str(), MAX_PATH, full, nullptr);
+    const std::string path = n > 0 && n < MAX_PATH ? gFromWide(full) : shortcutFile;
+    if (GetFileAttributesW(gToWide(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
       gErrRaiseLastError();
       gProcError("gGetlnkPath", "strTarget=" + shortcutFile);
       return false;

@@ -11,6 +11,14 @@ std::string gFromAnsi(std::string_view ansi);
 std::wstring gToWide(std::string_view utf8);
 // UTF-16 to UTF-8.
 std::string gFromWide(std::wstring_view wide);
+// True when the system code page can write the text exactly.
+bool gChkAnsiWritable(std::string_view utf8);
+// The text in the system code page, each character the code page lacks written as <U+XXXX> (no file name
+// can hold "<" or ">", so the escape never reads as part of a name), so that a text file in the code page
+// still names every file exactly.
+std::string gToAnsiEscaped(std::string_view utf8);
+// The same for an HTML page in the system code page: numeric character references (&#xE9;).
+std::string gToAnsiHtml(std::string_view utf8);
 
 // Removes leading and trailing blanks (spaces only, as the Basic-era Trim did).
 std::string gTrim(std::string_view text);

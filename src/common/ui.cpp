@@ -54,18 +54,19 @@ class RealUi final : public UserInterface {
   }
 
   std::string BrowseForFolder(HWND owner, const std::string& title, unsigned flags) override {
-    const std::string ansiTitle = gToAnsi(title);
-    char display[MAX_PATH] = {};
-    BROWSEINFOA info{};
+    // Wide: a folder whose name the system code page cannot write is still a place the user may choose.
+    const std::wstring wideTitle = gToWide(title);
+    wchar_t display[MAX_PATH] = {};
+    BROWSEINFOW info{};
     info.hwndOwner = owner != nullptr ? owner : GetDesktopWindow();
     info.pszDisplayName = display;
-    info.lpszTitle = ansiTitle.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = flags;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::string chosen;
-    if (LPITEMIDLIST list = SHBrowseForFolderA(&info)) {
-      char path[256] = {};
-      if (SHGetPathFromIDListA(list, path)) chosen = gFromAnsi(std::string(path, sizeof(path)));
+    if (LPITEMIDLIST list = SHBrowseForFolderW(&info)) {
+      wchar_t path[MAX_PATH] = {};
+      if (SHGetPathFromIDListW(list, path)) chosen = gFromWide(std::wstring(path, MAX_PATH));
       CoTaskMemFree(list);
     }
     if (SUCCEEDED(com)) CoUninitialize();

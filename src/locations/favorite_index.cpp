@@ -86,8 +86,9 @@ void mEntryLines(const std::string& entry, size_t prefixLength, std::vector<std:
 
 bool mAppendLines(const std::string& file, const std::vector<std::string>& lines) {
   std::string text;
-  for (const std::string& line : lines) text += gToAnsi(line) + "\r\n";
-  HANDLE h = CreateFileA(gToAnsi(file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  // A link or folder name the code page cannot write shows as itself, through a character reference.
+  for (const std::string& line : lines) text += gToAnsiHtml(line) + "\r\n";
+  HANDLE h = CreateFileW(gToWide(file).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     gErrRaiseLastError();
