@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "backup/backup_view.h"
+#include "common/char_helpers.h"
 #include "common/drives.h"
 #include "common/error_log.h"
 #include "common/file_copy.h"
@@ -69,10 +72,52 @@ std::string mCopyNotice(const FileFailure& failure) {
          gGetSystemErrorText(failure.error) + "\r\n\r\n原因を取り除いてから「再試行」を押してください。" + choice;
 }
 
+// Files below source whose path, there or in the pack folder, is longer than Windows lets a program name a
+// file: those cannot go into a backup.
+void mFindTooLong(const std::wstring& source, const std::wstring& target, std::vector<std::string>& found) {
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW((source + L"\\*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::wstring from = source + L"\\" + name, to = target + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) mFindTooLong(from, to, found);
+    else if (from.size() >= MAX_PATH || to.size() >= MAX_PATH) found.push_back(gFromWide(from));
+  } while (FindNextFileW(h, &data));
+  FindClose(h);
+}
+
+// Asks whether to go on without the files that cannot be kept; false is the user's stop.
+bool mAgreeToLeaveOut(const std::vector<std::string>& files) {
+  std::string list;
+  for (size_t i = 0; i < files.size() && i < 8; ++i) list += files[i] + "\r\n";
+  if (files.size() > 8) list += "ほか " + std::to_string(files.size() - 8) + " 件\r\n";
+  const std::string text = "次のファイルは、フォルダと名前を合わせた長さが長すぎるため、バックアップできません。\r\n\r\n" + list +
+                           "\r\n「はい」：これらのファイルを除いて、バックアップを続けます。\r\n"
+                           "「いいえ」：バックアップを中止します。";
+  if (gMsgBox(text, MB_YESNO | MB_ICONWARNING, gSession().AppTitle) == IDYES) return true;
+  gProcUserStop();
+  return false;
+}
+
 // Copies everything below source (subfolders included) into target, once the working drive has room. A file
 // that cannot be read (in use, say) is named to the user, who may retry or stop; nothing half-copied stays.
 bool mCopyIntoPack(const char* procName, const std::string& source, const std::string& target) {
-  const SessionState& s = gSession();
+  SessionState& s = gSession();
+  std::vector<std::string> tooLong;
+  mFindTooLong(gToWide(gUnRoot(source)), gToWide(gUnRoot(target)), tooLong);
+  if (!tooLong.empty()) {
+    if (!mAgreeToLeaveOut(tooLong)) return false;
+    std::string names;
+    for (const std::string& f : tooLong) names += "\r\n" + f;
+    gErrRaise(206, "files left out of the backup: their paths are too long");
+    gProcError(procName, "left out:" + names);
+    s.LeftOut.insert(s.LeftOut.end(), tooLong.begin(), tooLong.end());
+  }
+  const auto leaveOut = [&tooLong](const std::string& file) {
+    return std::find(tooLong.begin(), tooLong.end(), file) != tooLong.end();
+  };
   for (;;) {
     switch (mWaitForRoom([&source](double& bytes) { return gGetDirSize(source, bytes); })) {
       case Room::Declined:
@@ -89,7 +134,7 @@ bool mCopyIntoPack(const char* procName, const std::string& source, const std::s
     }
     gUi().DoEvents();
     FileFailure failure;
-    if (gCopyTree(source, target, failure)) {
+    if (gCopyTree(source, target, failure, leaveOut)) {
       gUi().DoEvents();
       return true;
     }
@@ -137,6 +182,7 @@ bool mPack() {
 
 bool gMakeBackupData() {
   SessionState& s = gSession();
+  s.LeftOut.clear();
   gBackupView().SetMessage("バックアップ準備中です。\r\nしばらくお待ちください。");
   gUi().DoEvents();
   gProcSleep(2000);

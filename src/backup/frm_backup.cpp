@@ -155,7 +155,10 @@ void frmBackup::mStepWrite() {
   gProcTune(1000);
   if (!gSetResult(0)) gProcFatalError("frmBackup_cmdNext_click", "");
   SetTooltip(cmdMenu, "処理が完了したのでメニュー画面に戻ります。");
-  SetText(lblMsg, "バックアップ処理が正常に終了しました。");
+  SetText(lblMsg, "バックアップ処理が正常に終了しました。" +
+                      (s.LeftOut.empty() ? std::string()
+                                         : "\r\nただし、パスが長すぎる " + std::to_string(s.LeftOut.size()) +
+                                               " 個のファイルは入っていません（名前はエラーログにあります）。"));
   SetText(txtDataSaveDir, s.DataSaveDir);
   SetVisible(lblDataSaveDir, true);
   SetVisible(txtDataSaveDir, true);

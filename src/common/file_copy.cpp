@@ -162,7 +162,8 @@ bool gReadBackCrc(const std::string& path, uint32_t& crc, uint64_t& size, const 
   return true;
 }
 
-bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure) {
+bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure,
+               const std::function<bool(const std::string& source)>& leaveOut) {
   std::wstring wfrom = gToWide(from), wto = gToWide(to);
   // Names are joined with one "\", whether or not the folders were given with a trailing one.
   for (std::wstring* w : {&wfrom, &wto})
@@ -183,7 +184,9 @@ bool gCopyTree(const std::string& from, const std::string& to, FileFailure& fail
     // A linked folder (Vista's "My Music" in Documents, say) belongs elsewhere and is not followed.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = gCopyTree(source, target, failure);
+      ok = gCopyTree(source, target, failure, leaveOut);
+    } else if (leaveOut && leaveOut(source)) {
+      continue;
     } else {
       uint32_t crc = 0;
       uint64_t size = 0;

@@ -30,7 +30,9 @@ bool gReadBackCrc(const std::string& path, uint32_t& crc, uint64_t& size, const 
                   FileFailure& failure);
 // Copies everything below folder `from` into folder `to` (made when missing): files with their times and
 // attributes, folders with their contents. Stops at the first file that cannot be copied.
-bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure);
+// leaveOut, when given, names source files not to copy.
+bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure,
+               const std::function<bool(const std::string& source)>& leaveOut = {});
 
 // Another program holds the file (a sharing or lock violation).
 bool gChkFileInUse(unsigned long error);

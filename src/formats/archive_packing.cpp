@@ -10,6 +10,25 @@
 #include "common/text.h"
 #include "formats/unlha.h"
 
+namespace {
+
+// The archiver's command line is in the system code page. A path it cannot write (a folder named in Korean
+// on a Japanese system, say) goes by its short form, which the code page always can; a file not made yet
+// goes by its folder's short form and its own name.
+std::string mForCommandLine(const std::string& path) {
+  if (gChkAnsiWritable(path)) return path;
+  wchar_t shortPath[MAX_PATH] = {};
+  const DWORD n = GetShortPathNameW(gToWide(path).c_str(), shortPath, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return gFromWide(shortPath);
+  std::string folder;
+  gGetPath(path, folder);
+  const std::string name = gGetFileName(path);
+  if (!folder.empty() && folder != path && gChkAnsiWritable(name)) return gAddRoot(mForCommandLine(gUnRoot(folder))) + name;
+  return path;
+}
+
+}  // namespace
+
 std::string gPackCommandLine(const std::string& archive, const std::string& sourceFolder) {
   return std::string("u") + " " + " -a1 -r2 -x1 -l1 -jp1 -o2 -n -gm" + " " + gAddQuote(archive) + " " +
          gAddQuote(gAddRoot(gGetWinTempDir())) + " " + gAddQuote(gAddRoot(sourceFolder)) + " ";
@@ -21,7 +40,8 @@ std::string gUnpackCommandLine(const std::string& archive, const std::string& de
 
 bool gProcPackLzh(const std::string& archive, const std::string& sourceFolder, long& resultCode) {
   char output[1024] = {};
-  resultCode = Unlha(GetDesktopWindow(), gToAnsi(gPackCommandLine(archive, sourceFolder)).c_str(), output,
+  resultCode = Unlha(GetDesktopWindow(),
+                     gToAnsi(gPackCommandLine(mForCommandLine(archive), mForCommandLine(sourceFolder))).c_str(), output,
                      sizeof(output));
   if (resultCode == 0) return true;
   gErrRaise(resultCode, gFromAnsi(output));
@@ -39,7 +59,8 @@ bool gProcPacklzh(const std::string& archive, const std::string& sourceFolder) {
 
 bool gLzhTest(const std::string& archive) {
   char output[1024] = {};
-  const int code = Unlha(GetDesktopWindow(), gToAnsi("t -gm -n \"" + archive + "\"").c_str(), output, sizeof(output));
+  const int code =
+      Unlha(GetDesktopWindow(), gToAnsi("t -gm -n \"" + mForCommandLine(archive) + "\"").c_str(), output, sizeof(output));
   if (code == 0) return true;
   gErrRaise(code, gFromAnsi(output));
   gProcError("gLzhTest", "");
@@ -47,7 +68,9 @@ bool gLzhTest(const std::string& archive) {
 }
 
 bool gLzhUnPack(const std::string& archive, const std::string& destination) {
-  const int code = Unlha(GetDesktopWindow(), gToAnsi(gUnpackCommandLine(archive, destination)).c_str(), nullptr, 0);
+  const int code = Unlha(GetDesktopWindow(),
+                         gToAnsi(gUnpackCommandLine(mForCommandLine(archive), mForCommandLine(destination))).c_str(),
+                         nullptr, 0);
   if (code == 0) return true;
   gErrRaise(code, "unpacking failed");
   gProcError("gLzhUnPack", "");

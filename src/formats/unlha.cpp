@@ -51,6 +51,21 @@ class AnsiNameCodec final : public lzh::NameCodec {
                         nullptr, nullptr);
     return true;
   }
+  // What the code page can write of the name, "_" for each character it lacks ("café.txt" as "caf_.txt"); the
+  // exact name goes beside it in the archive's UTF-16 name headers.
+  bool stand_in(const fs::path& component, std::string& bytes) override {
+    bytes.clear();
+    const std::wstring w = component.wstring();
+    for (size_t i = 0; i < w.size(); ++i) {
+      const int n = (w[i] >= 0xD800 && w[i] < 0xDC00 && i + 1 < w.size()) ? 2 : 1;
+      char one[8] = {};
+      BOOL lossy = FALSE;
+      const int got = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data() + i, n, one, sizeof one, nullptr, &lossy);
+      bytes += got > 0 && !lossy ? std::string(one, static_cast<size_t>(got)) : std::string("_");
+      i += static_cast<size_t>(n - 1);
+    }
+    return !bytes.empty();
+  }
   bool from_archive(const std::string& bytes, fs::path& component) override {
     if (bytes.empty()) return false;
     const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),

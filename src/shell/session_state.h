@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What a backup set's information file says, as read back on restore.
 struct BackupInfo {
@@ -44,6 +45,9 @@ struct SessionState {
   std::string SetSoftVersion;
   BackupInfo Saved;
   bool UserStopped = false;
+  // Files the user agreed to leave out of this backup (their paths were too long to keep), for the wizard's
+  // end and the log.
+  std::vector<std::string> LeftOut;
 };
 
 // The session of this run.
