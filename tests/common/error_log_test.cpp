@@ -16,20 +16,23 @@ namespace {
 class ErrorLogTest : public testing::Test {
  protected:
   void SetUp() override {
-    char old[MAX_PATH] = {};
+    char old[MAX_PATH] = {}, oldTmp[MAX_PATH] = {};
     GetEnvironmentVariableA("TEMP", old, MAX_PATH);
+    GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH);
     oldTemp_ = old;
+    oldTmp_ = oldTmp;
     SetEnvironmentVariableA("TEMP", gToAnsi(dir_.path()).c_str());
     ASSERT_TRUE(gGetErrLogPath(logPath_));
   }
   void TearDown() override {
     SetEnvironmentVariableA("TEMP", oldTemp_.c_str());
+    SetEnvironmentVariableA("TMP", oldTmp_.c_str());
     SuppressErrorBox = true;
   }
   std::string LogText() { return gFromAnsi(ReadFileBytes(logPath_)); }
 
   TempFolder dir_{"errlog"};
-  std::string oldTemp_;
+  std::string oldTemp_, oldTmp_;
   std::string logPath_;
 };
 
@@ -153,4 +156,11 @@ TEST(LastDllErr, GivesTheSystemTextWithItsLineEnd) {
   std::string text;
   ASSERT_TRUE(gGetLastDllErr(text));
   EXPECT_FALSE(text.empty());
+}
+
+// A name the code page cannot write is kept exact in the log (escaped), never turned into another name.
+TEST_F(ErrorLogTest, NamesOutsideTheCodePageAreLoggedExactly) {
+  gErrRaise(5, "x");
+  gProcError("gCopyTree", "strTarget=C:\\メモ\\café😀.txt");
+  EXPECT_NE(LogText().find("strTarget=C:\\メモ\\caf<U+00E9><U+1F600>.txt"), std::string::npos) << LogText();
 }

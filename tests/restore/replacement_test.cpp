@@ -156,3 +156,21 @@ TEST_F(RestoreTest, AnUnusableSetLeavesTheCurrentDataUntouched) {
     EXPECT_FALSE(FileExistsPlain(gSession().WorkDir + "\\..\\evil.txt"));
   }
 }
+
+// A set as Velnor 1.0.0 wrote it (names in the code page only, no UTF-16 name headers) still restores.
+TEST_F(RestoreTest, ASetWrittenByAnEarlierVersionStillRestores) {
+  ChooseTarget(5);
+  SessionState& s = gSession();
+  const std::string set = FixturesDir() + "\\sets\\velnor-1.0.0-mydocuments";
+  s.SaveToFD = false;
+  s.DataSaveDir = set;
+  s.InfoFile = set + "\\Velnor.ini";
+  ReadSet(false);
+  ui_.answers = {IDNO};
+  ASSERT_TRUE(gProcRestoreFromNOTFD());
+  ASSERT_TRUE(gProcRestore());
+  const std::string docs = gAddRoot(s.SoftDataDir);
+  EXPECT_EQ(ReadFileBytes(docs + "はじめに.txt"), "はじめにお読みください\r\n");
+  EXPECT_EQ(ReadFileBytes(docs + "仕事\\表.txt"), "会議のメモ\r\n");
+  EXPECT_EQ(ReadFileBytes(docs + "plain.txt"), "plain\r\n");
+}
