@@ -113,10 +113,15 @@ bool gGetFileProductVersion(const std::string& file, std::string& version) {
 
 bool gGetOeExeVersion(std::string& version) {
   version.clear();
-  std::string folder = gAddRoot(gGetEnvValue("Program Files"));
-  if (folder == "\\") folder = "C:\\Program Files\\";
-  const std::string exe = folder + "OutLook Express\\msimn.exe";
-  if (gChkFileExists(exe) && gGetFileProductVersion(exe, version)) return true;
+  // Outlook Express lies in the Program Files folder Windows itself uses: for a 32-bit program on 64-bit
+  // Windows that is ProgramW6432 ("Program Files", while ProgramFiles names "Program Files (x86)"); then
+  // the others, and the folder of old.
+  for (const char* variable : {"ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "Program Files"}) {
+    const std::string folder = gGetEnvValue(variable);
+    if (folder.empty()) continue;
+    const std::string exe = gAddRoot(folder) + "OutLook Express\\msimn.exe";
+    if (gChkFileExists(exe) && gGetFileProductVersion(exe, version)) return true;
+  }
   version.clear();
   gErrRaise(53, "msimn.exe");
   gProcError("gGetOeExeVersion", "");

@@ -128,7 +128,11 @@ RegValue gGetRegValue(int32_t root, const std::string& subKey, const std::string
                       const RegValue& defaultValue) {
   RegValue result = defaultValue;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(mRoot(root), gToAnsi(subKey).c_str(), 0, kValueAccess, &key) != ERROR_SUCCESS) return result;
+  // Read access only: a standard user may not write HKEY_LOCAL_MACHINE, and asking for it fails the read.
+  // There the 64-bit view is read deliberately, so that a 32-bit Velnor on 64-bit Windows sees the values
+  // Windows itself keeps (the flag means nothing to 32-bit Windows).
+  const REGSAM access = KEY_QUERY_VALUE | (root == static_cast<int32_t>(0x80000002u) ? KEY_WOW64_64KEY : 0);
+  if (RegOpenKeyExA(mRoot(root), gToAnsi(subKey).c_str(), 0, access, &key) != ERROR_SUCCESS) return result;
   const std::string name = gToAnsi(valueName);
   if (valueType == kRegTypeString) {
     char buffer[kBufferChars] = {};

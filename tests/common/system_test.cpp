@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "common/error_log.h"
+#include "common/files.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "support/scripted_ui.h"
@@ -71,13 +72,25 @@ TEST(Versions, WindowsVersionIsNtFamilyAndIeDefaultsToCantGet) {
   EXPECT_FALSE(vector.empty());
 }
 
-TEST(Versions, OutlookExpressNotInstalledReportsAndLeavesTheVersionEmpty) {
-  TempFolder empty("pf");
-  SetEnvironmentVariableA("Program Files", gToAnsi(empty.path()).c_str());
+// Not installed: a report and an empty version. A 32-bit Velnor on 64-bit Windows, whose ProgramFiles is
+// "Program Files (x86)", still finds it in the Program Files that ProgramW6432 names.
+TEST(Versions, OutlookExpressIsFoundInTheProgramFilesWindowsUsesOrNotAtAll) {
+  const char* const names[] = {"ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "Program Files"};
+  std::string saved[4];
+  for (int i = 0; i < 4; ++i) saved[i] = gGetEnvValue(names[i]);
+  TempFolder empty("pf"), native("pf64");
+  const std::string folder = native.path() + "\\OutLook Express";
+  ASSERT_TRUE(CreateDirectoryW(gToWide(folder).c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(gToWide(saved[1] + "\\Outlook Express\\msimn.exe").c_str(),
+                        gToWide(folder + "\\msimn.exe").c_str(), FALSE));
+  for (const char* name : names) SetEnvironmentVariableA(name, gToAnsi(empty.path()).c_str());
   std::string version = "stale";
   EXPECT_FALSE(gGetOeExeVersion(version));
   EXPECT_EQ(version, "");
-  SetEnvironmentVariableA("Program Files", nullptr);
+  SetEnvironmentVariableA("ProgramW6432", gToAnsi(native.path()).c_str());
+  EXPECT_TRUE(gGetOeExeVersion(version));
+  EXPECT_EQ(version.substr(0, 2), "6.");
+  for (int i = 0; i < 4; ++i) SetEnvironmentVariableA(names[i], saved[i].empty() ? nullptr : gToAnsi(saved[i]).c_str());
 }
 
 TEST(Versions, ProductVersionComesFromTheVersionResource) {
