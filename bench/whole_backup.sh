@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$VELNOR_ROOT"
 "$VELNOR_ROOT/scripts/setup"
 "$VELNOR_ROOT/scripts/build"
-exe_dir="$VELNOR_BUILD/bin"
+exe_dir="$VELNOR_BUILD32/bin"  # the shipped, 32-bit program
 out="$VELNOR_ROOT/out/bench"
 mkdir -p "$out"
 export VELNOR_BUILD="$out"

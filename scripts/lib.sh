@@ -2,6 +2,7 @@
 # PC, floppy drive).
 VELNOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VELNOR_BUILD="${VELNOR_BUILD:-$VELNOR_ROOT/build}"
+VELNOR_BUILD32="${VELNOR_BUILD32:-$VELNOR_ROOT/build32}"
 VELNOR_CACHE="${VELNOR_CACHE:-$HOME/.cache/velnor}"
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -12,7 +13,9 @@ say() { printf '[velnor] %s\n' "$*" >&2; }
 # Brings up one run's Wine world, used by the tests, the run command and the benchmarks alike:
 #   velnor_wine_world PREFIX virtual|own fresh|keep
 # virtual: a display of its own (Xvfb); own: the display the caller has. fresh: a new prefix every time;
-# keep: the prefix stays from run to run once its sample PC is whole (SAMPLE_PC_SIZE picks its size).
+# keep: the prefix stays from run to run once its sample PC is whole (SAMPLE_PC_SIZE picks its size,
+# SAMPLE_PC_LAYOUT=wow64 a 64-bit Windows's layout). WINEARCH=win32 makes a 32-bit Windows, and
+# VELNOR_WINDOWS_VERSION (winxp, say) sets the Windows version it reports.
 #
 # The order matters. Wine's desktop process takes the display of the first Wine program that needs it (none
 # at all when DISPLAY is unset: Wine then falls back to its null driver), and every later program of the
@@ -22,7 +25,7 @@ say() { printf '[velnor] %s\n' "$*" >&2; }
 # program start; scripts/wine-exec refuses to start one without a display.
 velnor_wine_world() {
   local prefix="$1" display="$2" mode="$3"
-  local marker="$prefix/.velnor-sample-pc-${SAMPLE_PC_SIZE:-small}"
+  local marker="$prefix/.velnor-sample-pc-${SAMPLE_PC_SIZE:-small}${SAMPLE_PC_LAYOUT:+-$SAMPLE_PC_LAYOUT}"
   export WINEPREFIX="$prefix"
   velnor_clear_leftovers
   if [ "$display" = own ]; then
@@ -45,6 +48,9 @@ velnor_wine_world() {
   # Wine hands its windows to a window manager only on a real desktop; the virtual display has none, so
   # there Wine draws the title bars itself and screenshots show each window whole.
   if [ "$display" = own ]; then velnor_wine_managed Y; else velnor_wine_managed N; fi
+  if [ -n "${VELNOR_WINDOWS_VERSION:-}" ]; then
+    "$VELNOR_ROOT/scripts/wine-exec" reg add 'HKCU\Software\Wine' /v Version /d "$VELNOR_WINDOWS_VERSION" /f >/dev/null 2>&1
+  fi
   if [ -n "$make" ]; then
     say "laying out the sample PC (${SAMPLE_PC_SIZE:-small})"
     "$VELNOR_ROOT/tests/fixtures/sample-pc/make-sample-pc.sh" >/dev/null || { say "the sample PC failed"; return 1; }

@@ -68,7 +68,7 @@ std::string CaptionOf(HWND hwnd) {
 void Descendants(HWND parent, std::vector<HWND>& out) {
   EnumChildWindows(
       parent,
-      [](HWND child, LPARAM list) {
+      [](HWND child, LPARAM list) WINAPI -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
         return TRUE;
       },
@@ -201,7 +201,7 @@ std::vector<HWND> Program::TopWindows() const {
     std::vector<HWND> found;
   } search{process_.dwProcessId, {}};
   EnumWindows(
-      [](HWND hwnd, LPARAM param) {
+      [](HWND hwnd, LPARAM param) WINAPI -> BOOL {
         auto* s = reinterpret_cast<Search*>(param);
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);

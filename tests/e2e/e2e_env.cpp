@@ -14,6 +14,17 @@
 namespace e2e {
 namespace {
 
+std::string HkcuText(const wchar_t* key, const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  DWORD size = sizeof value;
+  return RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS
+             ? gFromWide(value)
+             : std::string();
+}
+
+// The folder above a path's last part.
+std::string Parent(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
 std::string ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path)) ? gFromWide(path) : std::string();
@@ -44,9 +55,11 @@ const std::vector<Target>& Targets() {
          profile + "\\Local Settings\\Application Data\\Identities\\" + identity + "\\Microsoft\\Outlook Express",
          profile + "\\Application Data\\Microsoft\\Address Book"},
         {1, "Outlook", "OL", profile + "\\Local Settings\\Application Data\\Microsoft\\Outlook", ""},
-        {2, "NetScape4.X", "NS4X", "C:\\Program Files\\Netscape\\Users\\yamada", ""},
+        // Where the sample PC put them (under "Program Files (x86)" on its 64-bit layout).
+        {2, "NetScape4.X", "NS4X",
+         Parent(HkcuText(L"Software\\Netscape\\Netscape Navigator\\Main", L"Install Directory")) + "\\Users\\yamada", ""},
         {3, "お気に入り（IE）", "FAVORITE", ShellFolder(CSIDL_FAVORITES), ""},
-        {4, "カラメル（JUSTHOME）", "COLMAIL", "C:\\Program Files\\Justsystem\\ColMail\\USER", ""},
+        {4, "カラメル（JUSTHOME）", "COLMAIL", HkcuText(L"Software\\Justsystem\\ColMail", L"UserRootDir"), ""},
         {5, "マイ ドキュメント", "MYDOCUMENTS", ShellFolder(CSIDL_PERSONAL), ""},
         {6, "NetScape6.X 以降", "NS6X", gGetEnvValue("APPDATA") + "\\Mozilla", ""},
     };

@@ -12,7 +12,6 @@ work="$(mktemp -d)"
 export WINEPREFIX="$work/prefix"
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 wine=wine
-[ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64
 
 # The old order on purpose: the prefix is made, and its desktop started, with no display set.
 env -u DISPLAY wineboot -i >/dev/null 2>&1

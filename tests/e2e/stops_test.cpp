@@ -23,7 +23,7 @@ class UserStops : public FloppyE2eTest {
   // The shell window that Velnor opens on a disk that is not empty belongs to the shell, not to Velnor.
   static void CloseShellWindowsOnA() {
     EnumWindows(
-        [](HWND hwnd, LPARAM) {
+        [](HWND hwnd, LPARAM) WINAPI -> BOOL {
           wchar_t caption[256] = {};
           GetWindowTextW(hwnd, caption, 256);
           if (IsWindowVisible(hwnd) && gFromWide(caption).find("A:") != std::string::npos)

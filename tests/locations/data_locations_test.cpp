@@ -33,15 +33,19 @@ class SamplePcTest : public testing::Test {
 }  // namespace
 
 TEST_F(SamplePcTest, EachTargetResolvesToItsDataFolder) {
+  // On the sample PC's 64-bit layout, Netscape and ColMail were put in "Program Files (x86)".
+  const std::string legacy = GetFileAttributesW(L"C:\\Program Files (x86)\\Netscape") != INVALID_FILE_ATTRIBUTES
+                                 ? "C:\\Program Files (x86)"
+                                 : "C:\\Program Files";
   struct Case {
     long target;
     std::string folder;
   } cases[] = {
       {0, Oe5Store()},
       {1, PstFolder()},
-      {2, "C:\\Program Files\\Netscape\\Users\\yamada\\"},
+      {2, legacy + "\\Netscape\\Users\\yamada\\"},
       {3, Profile() + "\\Favorites"},
-      {4, "C:\\Program Files\\Justsystem\\ColMail\\USER"},
+      {4, legacy + "\\Justsystem\\ColMail\\USER"},
       {5, Profile() + "\\Documents"},
       {6, Env("APPDATA") + "\\Mozilla"},
   };
