@@ -7,7 +7,9 @@
 #include <cctype>
 #include <random>
 
+#include "common/app.h"
 #include "common/files.h"
+#include "common/system.h"
 #include "common/text.h"
 #include "support/floppy.h"
 
@@ -130,6 +132,12 @@ void FloppyE2eTest::SetUp() {
   if (IsSkipped()) return;
   std::string why;
   if (!testfloppy::Available(&why)) GTEST_SKIP() << why;
+}
+
+bool KeepArtifact(const std::string& path, const std::string& name) {
+  const std::string kept = gAddRoot(gGetAppPath()) + "artifacts";
+  CreateDirectoryW(gToWide(kept).c_str(), nullptr);
+  return CopyFileW(gToWide(path).c_str(), gToWide(kept + "\\" + name).c_str(), FALSE) != 0;
 }
 
 void PutUnpackableFile(const std::string& path, size_t size, unsigned seed) {

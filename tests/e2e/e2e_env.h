@@ -76,6 +76,9 @@ class FloppyE2eTest : public E2eTest {
   void SetUp() override;
 };
 
+// Copies a file a scenario made into the artifacts folder beside the tests, for the checks that follow them.
+bool KeepArtifact(const std::string& path, const std::string& name);
+
 // Writes a file of bytes that do not pack (a scanned picture, say), to make a backup need more disks.
 void PutUnpackableFile(const std::string& path, size_t size, unsigned seed);
 

@@ -25,9 +25,7 @@ TEST_F(UnicodeNames, MyDocumentsComesBackWithEveryName) {
   HWND menu = StartVelnor();
   const std::string set = BackupToFolder(menu, docs, scratch_);
   // Kept for the check with lhasa that follows the end-to-end tests.
-  const std::string kept = gAddRoot(gGetAppPath()) + "artifacts";
-  CreateDirectoryW(gToWide(kept).c_str(), nullptr);
-  ASSERT_TRUE(CopyFileW(gToWide(set + "\\1_Velnor.lzh").c_str(), gToWide(kept + "\\e2e_unicode_names.lzh").c_str(), FALSE));
+  ASSERT_TRUE(KeepArtifact(set + "\\1_Velnor.lzh", "e2e_unicode_names.lzh"));
 
   ClearFolder(docs.dataFolder);
   RestoreFromFolder(menu, docs, set);

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/app.h"
+#include "common/system.h"
 #include "common/text.h"
 #include "locations/favorite_index.h"
 #include "locations/user_folders.h"
@@ -144,6 +146,10 @@ class ScratchFavorites {
 TEST_F(FavoriteIndexTest, ListsEveryLinkIndentedByFolder) {
   ASSERT_TRUE(gProcCreateFavoriteIndexFile(dest_.path(), kPageName));
   EXPECT_EQ(PageLines(dest_ / kPageName), Page(kSampleBody));
+  // Kept for the look at it in a browser that follows these tests.
+  const std::string kept = gAddRoot(gGetAppPath()) + "artifacts";
+  CreateDirectoryW(gToWide(kept).c_str(), nullptr);
+  CopyFileW(gToWide(dest_ / kPageName).c_str(), gToWide(kept + "\\favorites_index.html").c_str(), FALSE);
 }
 
 TEST_F(FavoriteIndexTest, SecondRunAppendsASecondPage) {
