@@ -18,9 +18,14 @@ std::string mLastMessage;
 bool mReadSetting(const char* name, std::string& value) {
   char buffer[1024] = {};
   DWORD size = sizeof buffer - 1;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\VelnorTest\\Floppy", name, RRF_RT_REG_SZ, nullptr, buffer,
-                   &size) != ERROR_SUCCESS)
+  HKEY key = nullptr;
+  // The set-up writes Windows's own view; a 32-bit test program on 64-bit Windows asks for it by name.
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\VelnorTest\\Floppy", 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) !=
+      ERROR_SUCCESS)
     return false;
+  const LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return false;
   value = buffer;
   return !value.empty();
 }
