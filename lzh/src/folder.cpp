@@ -73,6 +73,11 @@ Status FileSystem::open_write(const fs::path& file, std::unique_ptr<SeekableOutp
     return Status::ok();
 }
 
+Status FileSystem::create_new(const fs::path& file, std::unique_ptr<SeekableOutputStream>& stream, bool& existed) {
+    existed = exists(file);
+    return existed ? Status::ok() : open_write(file, stream);
+}
+
 Status FileSystem::close_write(std::unique_ptr<SeekableOutputStream>& stream) {
     Status s;
     if (auto* file = dynamic_cast<FileOutputStream*>(stream.get())) s = file->close();
@@ -374,13 +379,18 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
             note(s, e.name);
             continue;
         }
-        if (fsys.is_folder(target)) {
-            note(Status::data_error("a folder of that name exists"), e.name);
+        // A free name is written at once (no second name to look up: in a folder of thousands of files that
+        // is what unpacking costs); a file already there is replaced only by a whole, checked one.
+        std::unique_ptr<SeekableOutputStream> out;
+        bool existed = false;
+        s = fsys.create_new(target, out, existed);
+        if (s.is_ok() && existed && fsys.is_folder(target)) s = Status::data_error("a folder of that name exists");
+        if (!s.is_ok()) {
+            note(s, e.name);
             continue;
         }
-        const fs::path temp = temporary_for(fsys, target);
-        std::unique_ptr<SeekableOutputStream> out;
-        s = fsys.open_write(temp, out);
+        const fs::path written = existed ? temporary_for(fsys, target) : target;
+        if (existed) s = fsys.open_write(written, out);
         if (s.is_ok()) {
             ProgressFn progress;
             if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
@@ -388,9 +398,9 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
             Status closed = fsys.close_write(out);
             if (s.is_ok()) s = closed;
         }
-        if (s.is_ok()) s = put_in_place(fsys, temp, target);
+        if (s.is_ok() && existed) s = put_in_place(fsys, written, target);
         if (!s.is_ok()) {
-            fsys.remove(temp);
+            fsys.remove(written);
             if (s.code() == StatusCode::Aborted) return s;
             note(s, e.name);
             continue;

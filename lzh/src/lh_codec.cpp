@@ -95,6 +95,7 @@ constexpr int kHashBits = 16;
 // keeps the chains short and the lazy step better informed.
 constexpr std::size_t kHashBytes = 4;
 constexpr int kTooFar = 4096;  // a 3-byte match further away costs more than three literals
+constexpr std::uint64_t kJudgeAfter = 1 << 20;  // input coded before an incompressible member is stored
 
 inline int position_code(std::uint32_t offset) { return offset ? std::bit_width(offset) : 0; }
 
@@ -222,6 +223,7 @@ struct LhEncoder::Impl {
     EncodeResult* result = nullptr;
     const ProgressFn* progress = nullptr;
     std::uint64_t progress_total = 0;
+    bool may_give_up = false;  // the caller can rewind and store instead
 
     Impl(const MethodParams& p, const EncoderTuning& t) : params(p), tuning(t) {
         window = std::size_t{1} << p.dict_bits;
@@ -463,7 +465,16 @@ struct LhEncoder::Impl {
         }
     }
 
+    // Photos, video and archives gain nothing, and coding all of one only to store it after
+    // doubles the work: once a stretch has gone in with almost nothing saved, store it.
+    bool gains_nothing() const {
+        if (!may_give_up) return false;
+        const std::uint64_t consumed = result->input_bytes - (avail - pos);
+        return consumed >= kJudgeAfter && out->bytes() + consumed / 256 >= consumed;
+    }
+
     Status run(std::uint64_t give_up_at) {
+        may_give_up = give_up_at != UINT64_MAX;
         std::fill(head.begin(), head.end(), -1);
         pos = avail = 0;
         eof = false;
@@ -513,7 +524,7 @@ struct LhEncoder::Impl {
             }
             if (tokens - block_tokens >= kChunkTokens) {
                 close_chunk();
-                if (out->bytes() >= give_up_at) {
+                if (out->bytes() >= give_up_at || gains_nothing()) {
                     result->gave_up = true;
                     return out->status();
                 }

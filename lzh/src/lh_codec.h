@@ -40,7 +40,8 @@ public:
     LhEncoder(const MethodParams& params, const EncoderTuning& tuning);
     ~LhEncoder();
 
-    // Compresses the whole input. Stops early (gave_up) once the output reaches give_up_at.
+    // Compresses the whole input. Stops early (gave_up) once the output reaches give_up_at, or
+    // when one is given, once the first MiB or more has been coded with next to nothing saved.
     Status encode(InputStream& input, OutputStream& output, std::uint64_t give_up_at,
                   const ProgressFn& progress, std::uint64_t progress_total, EncodeResult& result);
 

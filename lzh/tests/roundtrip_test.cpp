@@ -59,10 +59,20 @@ TEST_P(RoundTrip, EdgeInputsComeBackByteForByte) {
 TEST_P(RoundTrip, IncompressibleDataIsStoredAndCompressibleIsNot) {
     std::vector<Entry> entries;
     std::vector<Member> back;
-    ASSERT_TRUE(read_archive(make_archive({{"r", random_bytes(100000, 9)}, {"t", text_bytes(100000, 9)}}, GetParam()), back, &entries).is_ok());
+    // A big incompressible member is given up on early; a text after noise is still packed.
+    Bytes noisy_start = random_bytes(300000, 10);
+    const Bytes text = text_bytes(3 << 20, 11);
+    noisy_start.insert(noisy_start.end(), text.begin(), text.end());
+    ASSERT_TRUE(read_archive(make_archive({{"r", random_bytes(100000, 9)}, {"t", text_bytes(100000, 9)},
+                                           {"R", random_bytes(3 << 20, 10)}, {"n", noisy_start}}, GetParam()),
+                             back, &entries).is_ok());
     EXPECT_EQ(entries[0].method, Method::Lh0);
     EXPECT_EQ(entries[1].method, GetParam());
     EXPECT_LT(entries[1].packed_size, 100000u / 2);
+    EXPECT_EQ(entries[2].method, Method::Lh0);
+    EXPECT_EQ(back[2].data, random_bytes(3 << 20, 10));
+    EXPECT_EQ(entries[3].method, GetParam());
+    EXPECT_EQ(back[3].data, noisy_start);
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip, ::testing::Values(Method::Lh5, Method::Lh6, Method::Lh7),

@@ -31,7 +31,11 @@ public:
     virtual Status open_read(const std::filesystem::path& file, std::unique_ptr<InputStream>& stream);
     virtual Status open_write(const std::filesystem::path& file,
                               std::unique_ptr<SeekableOutputStream>& stream);
-    // Flushes and closes a stream from open_write; must report a failed final write.
+    // Creates `file` for writing only when nothing of that name stands there; otherwise sets `existed` and
+    // leaves it alone. The default asks first; a platform that creates exclusively in one call overrides it.
+    virtual Status create_new(const std::filesystem::path& file, std::unique_ptr<SeekableOutputStream>& stream,
+                              bool& existed);
+    // Flushes and closes a stream from open_write or create_new; must report a failed final write.
     virtual Status close_write(std::unique_ptr<SeekableOutputStream>& stream);
     virtual Status make_folder(const std::filesystem::path& folder);  // with parents
     virtual Status set_info(const std::filesystem::path& path, std::int64_t mtime,
@@ -96,9 +100,11 @@ struct UnpackOptions {
 Status pack_folder(FileSystem& fs, NameCodec& names, const std::filesystem::path& folder,
                    SeekableOutputStream& archive, const PackOptions& options = {});
 
-// Unpacks every member below `destination`, under its exact (UTF-16) name when the archive has one. Each file is written under a temporary name and
-// renamed only after its CRC matched. Unsafe names are refused. Goes on with later members
-// after a bad one when the archive structure allows it, and returns the first failure.
+// Unpacks every member below `destination`, under its exact (UTF-16) name when the archive has one. A file
+// whose name is free is written under that name and removed again if its CRC does not match; one that meets
+// a file of the same name is written under a temporary name and takes its place only after its CRC matched.
+// Unsafe names are refused. Goes on with later members after a bad one when the archive structure allows it,
+// and returns the first failure.
 Status unpack_folder(FileSystem& fs, NameCodec& names, InputStream& archive,
                      const std::filesystem::path& destination, const UnpackOptions& options = {});
 
