@@ -22,8 +22,8 @@ bytes=$(du -sb "$docs" | cut -f1)
 windows() { local p="$1"; echo "Z:${p//\//\\}"; }
 
 say "Velnor: folder backup and restore of My Documents ($((bytes / 1048576)) MB) through its windows"
-rm -f "$out/pauses.txt"
-VELNOR_PAUSE_LOG="$(windows "$out/pauses.txt")" VELNOR_E2E_SHOTS="$(windows "$out/shots")" \
+rm -f "$out/pauses.txt" "$out/stages.txt"
+VELNOR_PAUSE_LOG="$(windows "$out/pauses.txt")" VELNOR_STAGE_LOG="$(windows "$out/stages.txt")" VELNOR_E2E_SHOTS="$(windows "$out/shots")" \
   "$VELNOR_ROOT/scripts/wine-exec" "$exe_dir/bench_whole_backup.exe" --gtest_color=no > "$out/velnor.txt" 2>&1 ||
   { cat "$out/velnor.txt" >&2; say "the Velnor run failed"; exit 1; }
 figure() { sed -n "s/^$1 //p" "$out/velnor.txt" | tr -d '\r'; }
@@ -58,4 +58,21 @@ printf '  backup  Velnor work / jlha pack     %s\n' "$(calc "($backup_s - $backu
 printf '  restore Velnor work / lhasa unpack  %s\n' "$(calc "($restore_s - $restore_p) / ($unpack_s > 0 ? $unpack_s : 0.01)")"
 printf 'peak memory: Velnor %s MB (working set under Wine), jlha %s MB, lhasa %s MB\n' "$peak" \
   "$(calc "$pack_kb / 1024")" "$(calc "$unpack_kb / 1024")"
+
+# Where the work went: each stage as the program timed it (pauses apart), and what no stage covers (the
+# wizards' own steps, window updates, the questions' short checks).
+stages() {
+  local kind="$1" work="$2"
+  tr -d '\r' < "$out/stages.txt" | awk -F '\t' -v kind="$kind" -v work="$work" '
+    index($1, kind ": ") == 1 { name = substr($1, length(kind) + 3); if (!(name in t)) order[n++] = name; t[name] += $2 }
+    END {
+      for (i = 0; i < n; i++) { printf "  %-34s %9.2f %8.1f%%\n", order[i], t[order[i]], (work > 0 ? 100 * t[order[i]] / work : 0); sum += t[order[i]] }
+      printf "  %-34s %9.2f %8.1f%%\n", "(outside the stages)", work - sum, (work > 0 ? 100 * (work - sum) / work : 0)
+    }'
+}
+echo
+printf '%-36s %9s %9s\n' "backup stage" "seconds" "of work"
+stages backup "$(calc "$backup_s - $backup_p")"
+printf '%-36s %9s %9s\n' "restore stage" "seconds" "of work"
+stages restore "$(calc "$restore_s - $restore_p")"
 say "screenshots of the run: $out/shots"

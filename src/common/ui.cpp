@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "common/files.h"
+#include "common/stage_clock.h"
 #include "common/text.h"
 
 namespace {
@@ -14,21 +15,6 @@ void CALLBACK mHelpCallback(LPHELPINFO info) {
   // The box carries the error's help topic; open the help file it names.
   if (info != nullptr && !mHelpFile.empty())
     ShellExecuteW(nullptr, L"open", gToWide(mHelpFile).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-// The wizards pause on purpose between their steps. When VELNOR_PAUSE_LOG names a file, the running total
-// of those pauses (in milliseconds) is kept there, so a benchmark can tell them apart from the work.
-void mRecordPause(unsigned long milliseconds) {
-  static const std::wstring log = gToWide(gGetEnvValue("VELNOR_PAUSE_LOG"));
-  static unsigned long long total = 0;
-  if (log.empty()) return;
-  total += milliseconds;
-  const std::string text = std::to_string(total) + "\r\n";
-  HANDLE file = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
 }
 
 class RealUi final : public UserInterface {
@@ -75,7 +61,8 @@ class RealUi final : public UserInterface {
 
   void Sleep(unsigned long milliseconds) override {
     ::Sleep(milliseconds);
-    mRecordPause(milliseconds);
+    // The benchmark tells these deliberate pauses apart from the work.
+    gAddPause(milliseconds);
   }
 
   void DoEvents() override {
