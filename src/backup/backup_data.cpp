@@ -1,10 +1,13 @@
-// Gathering one target's data into the pack folder and packing it into the backup archive.
+// Gathering one target's data for the pack and packing it into the backup archive. The target's folders are
+// read where they lie, straight into the archive: a copy first would only write every byte once more and
+// read it again. The pack folder holds what Velnor makes itself (the account settings).
 #include "backup/backup_data.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "backup/backup_view.h"
@@ -14,6 +17,7 @@
 #include "common/file_copy.h"
 #include "common/files.h"
 #include "common/messages.h"
+#include "common/stage_clock.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
@@ -27,6 +31,9 @@
 namespace {
 
 constexpr double kRegFileRoom = 102400;
+
+// The target's folders the pack reads where they lie, as the gathering made them ready.
+std::vector<PackedFolder> mPackedFolders;
 const char* const kAccountRoot = "HKEY_CURRENT_USER";
 const char* const kAccountKey = "Software\\Microsoft\\Internet Account Manager";
 const char* const kAccountFile = "account.reg";
@@ -101,9 +108,44 @@ bool mAgreeToLeaveOut(const std::vector<std::string>& files) {
   return false;
 }
 
-// Copies everything below source (subfolders included) into target, once the working drive has room. A file
-// that cannot be read (in use, say) is named to the user, who may retry or stop; nothing half-copied stays.
-bool mCopyIntoPack(const char* procName, const std::string& source, const std::string& target) {
+// Opens every file below folder for reading, as the pack will, but those left out: a file that another program
+// holds is found here, before anything is written.
+bool mChkReadable(const std::wstring& folder, const std::function<bool(const std::string&)>& leaveOut,
+                  FileFailure& failure) {
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return true;
+    failure = {gFromWide(folder), error};
+    return false;
+  }
+  bool ok = true;
+  do {
+    const std::wstring name = data.cFileName, path = folder + L"\\" + name;
+    if (name == L"." || name == L".." || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = mChkReadable(path, leaveOut, failure);
+    } else if (!leaveOut(gFromWide(path))) {
+      HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+      if (f == INVALID_HANDLE_VALUE) {
+        failure = {gFromWide(path), GetLastError()};
+        ok = false;
+      } else {
+        CloseHandle(f);
+      }
+    }
+  } while (ok && FindNextFileW(h, &data));
+  FindClose(h);
+  return ok;
+}
+
+// Makes ready a folder of the target's for the pack, which reads it where it lies as if it were the folder
+// `target` of the pack folder (where a restore unpacks it): files whose paths are too long to
+// unpack are left out with the user's agreement, every other file must be readable (a file in use is named
+// to the user, who may retry or stop), and the working drive must have room for the archive.
+bool mGatherForPack(const char* procName, const std::string& source, const std::string& target) {
   SessionState& s = gSession();
   std::vector<std::string> tooLong;
   mFindTooLong(gToWide(gUnRoot(source)), gToWide(gUnRoot(target)), tooLong);
@@ -128,28 +170,15 @@ bool mCopyIntoPack(const char* procName, const std::string& source, const std::s
       case Room::Enough:
         break;
     }
-    if (!mMakeDir(target)) {
-      gProcError(procName, "");
-      return false;
-    }
     gUi().DoEvents();
     FileFailure failure;
-    if (gCopyTree(source, target, failure, leaveOut)) {
+    if (mChkReadable(gToWide(gUnRoot(source)), leaveOut, failure)) {
+      mPackedFolders.push_back({gGetFileName(gUnRoot(target)), gUnRoot(source), tooLong});
       gUi().DoEvents();
       return true;
     }
     gErrRaiseWin32(failure.error);
     gProcError(procName, "strTarget=" + failure.path);
-    if (!gDelDir(target, 1)) {
-      gProcError(procName, "");
-      return false;
-    }
-    if (gChkDiskFull(failure.error)) {
-      // The working drive filled up meanwhile: the same question as before the copy.
-      if (gDispMsg(1015, s.TempDrive, 1) == IDOK) continue;
-      gProcUserStop();
-      return false;
-    }
     if (!gChkRetryAfterNotice(mCopyNotice(failure))) return false;
   }
 }
@@ -169,10 +198,13 @@ bool mPack() {
   const SessionState& s = gSession();
   gSetArchiveProgress([](uint64_t done, uint64_t total) {
     gBackupView().SetProgress(done, total);
-    gUi().DoEvents();
     return true;
   });
-  const bool packed = gProcPacklzh(s.PackFile, s.PackDir);
+  bool packed = false;
+  {
+    StageClock clock("backup: pack");
+    packed = gProcPacklzh(s.PackFile, s.PackDir, mPackedFolders);
+  }
   gSetArchiveProgress({});
   gBackupView().SetProgress(0, 0);
   return packed;
@@ -183,6 +215,7 @@ bool mPack() {
 bool gMakeBackupData() {
   SessionState& s = gSession();
   s.LeftOut.clear();
+  mPackedFolders.clear();
   gBackupView().SetMessage("バックアップ準備中です。\r\nしばらくお待ちください。");
   gUi().DoEvents();
   gProcSleep(2000);
@@ -193,9 +226,13 @@ bool gMakeBackupData() {
   }
   gUi().DoEvents();
 
-  bool gathered = mProcBackUpDataDir();
-  if (gathered && s.TargetSoft == kTargetOE) gathered = mProcBackUpAddressDir();
-  if (gathered && s.RegBackup) gathered = mProcBackUpRegFile();
+  bool gathered = false;
+  {
+    StageClock clock("backup: gather the data");
+    gathered = mProcBackUpDataDir();
+    if (gathered && s.TargetSoft == kTargetOE) gathered = mProcBackUpAddressDir();
+    if (gathered && s.RegBackup) gathered = mProcBackUpRegFile();
+  }
   if (!gathered) {
     if (s.UserStopped) return false;
     gProcError("gMakeBackupData", "");
@@ -207,6 +244,7 @@ bool gMakeBackupData() {
     return false;
   }
   gUi().DoEvents();
+  StageClock clock("backup: clear the gathered data");
   if (!gDelDir(s.PackDir, 1)) {
     gProcError("gMakeBackupData", "");
     return false;
@@ -216,12 +254,12 @@ bool gMakeBackupData() {
 
 bool mProcBackUpDataDir() {
   const SessionState& s = gSession();
-  return mCopyIntoPack("mProcBackUpDataDir", s.SoftDataDir, s.MailDataDir);
+  return mGatherForPack("mProcBackUpDataDir", s.SoftDataDir, s.MailDataDir);
 }
 
 bool mProcBackUpAddressDir() {
   const SessionState& s = gSession();
-  return mCopyIntoPack("mProcBackUpAddressDir", s.AddressBookDir, s.AddressDataDir);
+  return mGatherForPack("mProcBackUpAddressDir", s.AddressBookDir, s.AddressDataDir);
 }
 
 bool mProcBackUpRegFile() {

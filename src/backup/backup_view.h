@@ -10,7 +10,8 @@ class BackupView {
   virtual void SetMessage(const std::string& text) = 0;
   // Shows the wizard's "メニュー" button (cmdMenu).
   virtual void ShowMenuButton() = 0;
-  // The progress bar under the instruction: done of total (total 0 hides it).
+  // The progress bar under the instruction: done of total (total 0 hides it); lets the window take its
+  // messages now and then.
   virtual void SetProgress(uint64_t done, uint64_t total) = 0;
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "backup/backup_view.h"
 #include "common/char_helpers.h"
@@ -14,6 +15,7 @@
 #include "common/file_copy.h"
 #include "common/files.h"
 #include "common/messages.h"
+#include "common/stage_clock.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
@@ -95,7 +97,6 @@ std::string mSizeText(int64_t bytes) {
 CopyProgress mHalf(int half) {
   return [half](uint64_t done, uint64_t total) {
     gBackupView().SetProgress(half == 0 ? done : total + done, 2 * total);
-    gUi().DoEvents();
   };
 }
 
@@ -231,19 +232,21 @@ Attempt mWriteFolderSet(std::string& notice) {
   }
   const std::string dest = gAddRoot(s.DataSaveDir) + "1_" + s.PackFileName;
   FileFailure failure;
+  std::optional<StageClock> clock(std::in_place, "backup: move to the set folder");
   bool ok = rename ? MoveFileExW(gToWide(s.PackFile).c_str(), gToWide(dest).c_str(), 0) != 0 : true;
   if (!ok) failure = {dest, GetLastError()};
   Meant archive, info;
   if (ok && !rename) ok = mPut(s.PackFile, dest, archive, failure);
   if (ok) ok = mPutInfo(false, 0, info, failure) && mCheck(info, failure);
   bool tested = false;
+  clock.reset();
   if (ok) {
+    StageClock readBack("backup: read the set back");
     tested = true;
     // Read back from the medium, every member's CRC checked: the set that is reported made is one that restores.
     gBackupView().SetMessage("保存したバックアップデータを確かめています。\r\nしばらくお待ちください。");
     gSetArchiveProgress([](uint64_t done, uint64_t total) {
       gBackupView().SetProgress(total + done, 2 * total);
-      gUi().DoEvents();
       return true;
     });
     ok = gLzhTest(dest);

@@ -65,7 +65,7 @@ uint32_t gCrc32(uint32_t crc, const void* data, size_t size) {
 }
 
 bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& crc, uint64_t& size,
-                      const CopyProgress& progress, FileFailure& failure) {
+                      const CopyProgress& progress, FileFailure& failure, CopyKind kind) {
   crc = 0;
   size = 0;
   const std::wstring wfrom = gToWide(from), wto = gToWide(to);
@@ -81,8 +81,11 @@ bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& 
     return mFail(failure, from, GetLastError());
   const DWORD attributes = GetFileAttributesW(wfrom.c_str());
   Handle out;
+  const bool kept = kind == CopyKind::Kept;
+  // A scratch copy is made only into a fresh folder: its name is asked for exactly as given, which Windows
+  // treats alike, and which spares Wine a read of the whole folder for a twin in other letters.
   out.h = CreateFileW(wto.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+                      FILE_ATTRIBUTE_NORMAL | (kept ? FILE_FLAG_WRITE_THROUGH : FILE_FLAG_POSIX_SEMANTICS), nullptr);
   if (!out.IsOpen()) return mFail(failure, to, GetLastError());
   auto undo = [&](const std::string& path, DWORD error) {
     out.Close();
@@ -101,7 +104,7 @@ bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& 
     size += got;
     if (progress) progress(size, static_cast<uint64_t>(total.QuadPart));
   }
-  if (!FlushFileBuffers(out.h)) return undo(to, GetLastError());
+  if (kept && !FlushFileBuffers(out.h)) return undo(to, GetLastError());
   SetFileTime(out.h, &created, &accessed, &written);
   if (!out.Close()) {
     const DWORD error = GetLastError();
@@ -163,7 +166,7 @@ bool gReadBackCrc(const std::string& path, uint32_t& crc, uint64_t& size, const 
 }
 
 bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure,
-               const std::function<bool(const std::string& source)>& leaveOut) {
+               const std::function<bool(const std::string& source)>& leaveOut, CopyKind kind) {
   std::wstring wfrom = gToWide(from), wto = gToWide(to);
   // Names are joined with one "\", whether or not the folders were given with a trailing one.
   for (std::wstring* w : {&wfrom, &wto})
@@ -184,13 +187,13 @@ bool gCopyTree(const std::string& from, const std::string& to, FileFailure& fail
     // A linked folder (Vista's "My Music" in Documents, say) belongs elsewhere and is not followed.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = gCopyTree(source, target, failure, leaveOut);
+      ok = gCopyTree(source, target, failure, leaveOut, kind);
     } else if (leaveOut && leaveOut(source)) {
       continue;
     } else {
       uint32_t crc = 0;
       uint64_t size = 0;
-      ok = gCopyFileChecked(source, target, crc, size, {}, failure);
+      ok = gCopyFileChecked(source, target, crc, size, {}, failure, kind);
     }
   } while (ok && FindNextFileW(h, &data));
   FindClose(h);

@@ -17,11 +17,14 @@ using CopyProgress = std::function<void(uint64_t done, uint64_t total)>;
 // CRC-32 (the one of zip and PNG) of data, continued from crc (0 to start).
 uint32_t gCrc32(uint32_t crc, const void* data, size_t size);
 
-// Copies one file to a new destination, written through to the medium; crc receives the CRC-32 of the bytes
-// written, size their count. The source may be open in another program for reading and writing. A copy that
-// fails leaves no destination.
+// Where a copy goes: a place that keeps it (a backup set, the user's own folders), written through to the
+// medium; or the working folder, written at the cache's pace, since it is read at once and thrown away.
+enum class CopyKind { Kept, Scratch };
+
+// Copies one file to a new destination; crc receives the CRC-32 of the bytes written, size their count. The
+// source may be open in another program for reading and writing. A copy that fails leaves no destination.
 bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& crc, uint64_t& size,
-                      const CopyProgress& progress, FileFailure& failure);
+                      const CopyProgress& progress, FileFailure& failure, CopyKind kind = CopyKind::Kept);
 // Writes bytes as a new file, written through to the medium.
 bool gWriteFileChecked(const std::string& path, const std::string& bytes, FileFailure& failure);
 // Reads a file back from its medium (past the system's cache where the medium allows it) and gives the CRC-32
@@ -32,7 +35,7 @@ bool gReadBackCrc(const std::string& path, uint32_t& crc, uint64_t& size, const 
 // attributes, folders with their contents. Stops at the first file that cannot be copied.
 // leaveOut, when given, names source files not to copy.
 bool gCopyTree(const std::string& from, const std::string& to, FileFailure& failure,
-               const std::function<bool(const std::string& source)>& leaveOut = {});
+               const std::function<bool(const std::string& source)>& leaveOut = {}, CopyKind kind = CopyKind::Kept);
 
 // Another program holds the file (a sharing or lock violation).
 bool gChkFileInUse(unsigned long error);

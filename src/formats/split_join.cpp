@@ -24,6 +24,10 @@ class RawFile {
     return RawFile(CreateFileW(gToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   }
+  static RawFile OpenAppend(const std::string& path) {
+    return RawFile(CreateFileW(gToWide(path).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
   static RawFile OpenWrite(const std::string& path) {
     return RawFile(CreateFileW(gToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -128,6 +132,17 @@ bool gFileConbine(const std::string& first, const std::string& second, const std
     DeleteFileW(gToWide(second).c_str());
   }
   return true;
+}
+
+bool gFileAppend(const std::string& destination, const std::string& piece) {
+  RawFile out = RawFile::OpenAppend(destination);
+  RawFile in = RawFile::OpenRead(piece);
+  int64_t length = 0;
+  if (out.IsOpen() && in.IsOpen() && in.Size(length) && mCopyBytes(in, out, length, kDivideChunk, false) && out.Close())
+    return true;
+  gErrRaiseLastError();
+  gProcError("gFileAppend", "");
+  return false;
 }
 
 bool gFileCopySlow(const std::string& source, const std::string& destination, int64_t& slice, long pauseMs) {

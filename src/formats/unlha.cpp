@@ -1,7 +1,7 @@
 // The archiver entry point over our own LZH codec.
 //
 // The two command lines it takes, and what each switch means here:
-//   u  -a1 -r2 -x1 -l1 -jp1 -o2 -n -gm ARCHIVE BASEFOLDER\ SOURCEFOLDER\ (ending in a blank)
+//   u  -a1 -r2 -x1 -l1 -jp1 -o2 -n -gm ARCHIVE BASEFOLDER\ SOURCEFOLDER\ [@LISTFILE] (ending in a blank)
 //   x -a1 -gm -n "ARCHIVE" "DESTINATION\"
 //   t -gm -n "ARCHIVE"    (every member's CRC checked, the archive read past the system's cache)
 //   -a1   keep the files' attributes (read-only, hidden, system, archive) in the archive and on unpacking
@@ -14,15 +14,20 @@
 //   -n    show no progress window (progress goes to the callback set with gSetArchiveProgress)
 //   -gm   show no message box on errors; the result code and the output report say what failed
 // The base folder of "u" is accepted for compatibility; paths are always relative to the source folder.
+// @LISTFILE names a UTF-8 text file that adds folders read where they lie, so that nothing is copied before it
+// is packed: a line "NAME<TAB>FOLDER" packs FOLDER's contents under the folder NAME beside the source folder's
+// own contents, and a line "!<TAB>FILE" leaves one file of those folders out.
 // "u" never updates an existing archive: the backup always packs into a fresh working folder, and mixing
 // members of two backups into one archive would be worse than refusing.
 #include "formats/unlha.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <optional>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -78,18 +83,152 @@ class AnsiNameCodec final : public lzh::NameCodec {
   }
 };
 
-// The default file system plus the DOS attributes Windows keeps.
-class WinFileSystem final : public lzh::FileSystem {
+// A file written through its own handle and buffer.
+class HandleOutputStream final : public lzh::SeekableOutputStream {
+ public:
+  explicit HandleOutputStream(HANDLE h) : h_(h) { buffer_.reserve(kBuffer); }
+  ~HandleOutputStream() override { close(); }
+
+  lzh::Status write(const uint8_t* data, size_t size) override {
+    if (buffer_.size() + size > kBuffer && !flush()) return lzh::Status::io_error("write failed");
+    if (size >= kBuffer) return put(data, size) ? lzh::Status::ok() : lzh::Status::io_error("write failed");
+    buffer_.insert(buffer_.end(), data, data + size);
+    return lzh::Status::ok();
+  }
+  lzh::Status tell(uint64_t& position) override {
+    position = position_ + buffer_.size();
+    return lzh::Status::ok();
+  }
+  lzh::Status seek(uint64_t position) override {
+    if (!flush() || !mMoveTo(position)) return lzh::Status::io_error("seek failed");
+    position_ = position;
+    return lzh::Status::ok();
+  }
+  lzh::Status truncate(uint64_t length) override {
+    if (!flush() || !mMoveTo(length) || !SetEndOfFile(h_) || !mMoveTo(position_ < length ? position_ : length))
+      return lzh::Status::io_error("truncate failed");
+    if (position_ > length) position_ = length;
+    return lzh::Status::ok();
+  }
+  // Writes what is left and closes; false when either failed.
+  lzh::Status close() {
+    if (h_ == INVALID_HANDLE_VALUE) return lzh::Status::ok();
+    const bool flushed = flush();
+    const bool closed = CloseHandle(h_) != FALSE;
+    h_ = INVALID_HANDLE_VALUE;
+    return flushed && closed ? lzh::Status::ok() : lzh::Status::io_error("closing file failed");
+  }
+
+ private:
+  static constexpr size_t kBuffer = 256 * 1024;
+  bool put(const uint8_t* data, size_t size) {
+    while (size > 0) {
+      const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
+      DWORD written = 0;
+      if (!WriteFile(h_, data, chunk, &written, nullptr) || written != chunk) return false;
+      data += chunk;
+      size -= chunk;
+      position_ += chunk;
+    }
+    return true;
+  }
+  bool flush() {
+    const bool ok = put(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+  }
+  bool mMoveTo(uint64_t position) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(position);
+    return SetFilePointerEx(h_, to, nullptr, FILE_BEGIN) != FALSE;
+  }
+  HANDLE h_;
+  std::vector<uint8_t> buffer_;
+  uint64_t position_ = 0;
+};
+
+// A file read through its own handle. Mail programs keep their stores open: reading alongside them is fine.
+class HandleInputStream final : public lzh::InputStream {
+ public:
+  explicit HandleInputStream(HANDLE h) : h_(h) {
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h_, &size)) size_ = static_cast<uint64_t>(size.QuadPart);
+  }
+  ~HandleInputStream() override { CloseHandle(h_); }
+  lzh::Status read(uint8_t* buffer, size_t size, size_t& got) override {
+    got = 0;
+    while (got < size) {
+      const DWORD want = static_cast<DWORD>(size - got < (1u << 30) ? size - got : (1u << 30));
+      DWORD n = 0;
+      if (!ReadFile(h_, buffer + got, want, &n, nullptr)) return lzh::Status::io_error("read failed");
+      if (n == 0) break;
+      got += n;
+    }
+    return lzh::Status::ok();
+  }
+  bool rewind() override {
+    LARGE_INTEGER zero{};
+    return SetFilePointerEx(h_, zero, nullptr, FILE_BEGIN) != FALSE;
+  }
+  std::optional<uint64_t> size() const override { return size_; }
+
+ private:
+  HANDLE h_;
+  std::optional<uint64_t> size_;
+};
+
+// The default file system plus the DOS attributes Windows keeps; linked folders are not followed.
+class WinFileSystem : public lzh::FileSystem {
  public:
   explicit WinFileSystem(bool keepAttributes) : keepAttributes_(keepAttributes) {}
 
+  lzh::Status open_read(const fs::path& file, std::unique_ptr<lzh::InputStream>& stream) override {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lzh::Status::io_error("cannot open " + gFromWide(file.wstring()));
+    stream = std::make_unique<HandleInputStream>(h);
+    return lzh::Status::ok();
+  }
+
+  lzh::Status create_new(const fs::path& file, std::unique_ptr<lzh::SeekableOutputStream>& stream,
+                         bool& existed) override {
+    existed = false;
+    // One call that creates only a free name. The POSIX flag asks for the name exactly as given: Windows
+    // compares names without regard to case all the same, while Wine then looks the name up once instead of
+    // reading the whole folder for a twin in other letters, which in a folder of thousands of mails is what
+    // unpacking would cost.
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_POSIX_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      existed = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                (error == ERROR_ACCESS_DENIED && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES);
+      return existed ? lzh::Status::ok() : lzh::Status::io_error("cannot create file");
+    }
+    stream = std::make_unique<HandleOutputStream>(h);
+    return lzh::Status::ok();
+  }
+
+  lzh::Status close_write(std::unique_ptr<lzh::SeekableOutputStream>& stream) override {
+    auto* own = dynamic_cast<HandleOutputStream*>(stream.get());
+    if (own == nullptr) return lzh::FileSystem::close_write(stream);
+    const lzh::Status s = own->close();
+    stream.reset();
+    return s;
+  }
+
   lzh::Status list(const fs::path& folder, std::vector<lzh::FileInfo>& entries) override {
     lzh::Status s = lzh::FileSystem::list(folder, entries);
-    if (!s.is_ok() || !keepAttributes_) return s;
+    if (!s.is_ok()) return s;
+    // A linked folder (Vista's "My Music" in Documents, say) belongs elsewhere.
+    std::vector<lzh::FileInfo> kept;
     for (lzh::FileInfo& e : entries) {
       const DWORD a = GetFileAttributesW((folder / e.name).c_str());
-      if (a != INVALID_FILE_ATTRIBUTES) e.attributes = static_cast<uint8_t>(a & 0x37);
+      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      if (a != INVALID_FILE_ATTRIBUTES && keepAttributes_) e.attributes = static_cast<uint8_t>(a & 0x37);
+      kept.push_back(std::move(e));
     }
+    entries = std::move(kept);
     return s;
   }
 
@@ -106,6 +245,89 @@ class WinFileSystem final : public lzh::FileSystem {
 
  private:
   bool keepAttributes_;
+};
+
+// The folders a pack reads where they lie, from the list file of "u", and the files of them left out.
+struct PackList {
+  std::vector<std::pair<fs::path, fs::path>> folders;  // name in the archive, folder on disk
+  std::set<fs::path> leftOut;
+};
+
+bool mReadPackList(const fs::path& file, PackList& list) {
+  std::FILE* f = _wfopen(file.c_str(), L"rb");
+  if (f == nullptr) return false;
+  std::string text;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+  std::fclose(f);
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(from, end - from);
+    from = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos || tab == 0 || tab + 1 == line.size()) return false;
+    const fs::path name(gToWide(line.substr(0, tab))), path(gToWide(line.substr(tab + 1)));
+    if (name == L"!") list.leftOut.insert(path);
+    else if (name.has_parent_path() || name == L"." || name == L"..") return false;  // one folder name
+    else list.folders.emplace_back(name, path);
+  }
+  return true;
+}
+
+// The source folder as the archive sees it: its own contents, and beside them each listed folder under its
+// name, read from where it lies.
+class PackingFileSystem final : public WinFileSystem {
+ public:
+  PackingFileSystem(bool keepAttributes, fs::path root, PackList list)
+      : WinFileSystem(keepAttributes), root_(std::move(root)), list_(std::move(list)) {}
+
+  lzh::Status list(const fs::path& folder, std::vector<lzh::FileInfo>& entries) override {
+    lzh::Status s = WinFileSystem::list(mOnDisk(folder), entries);
+    if (!s.is_ok()) return s;
+    const fs::path real = mOnDisk(folder);
+    std::erase_if(entries, [&](const lzh::FileInfo& e) { return list_.leftOut.count(real / e.name) > 0; });
+    if (folder != root_) return s;
+    for (const auto& [name, path] : list_.folders) {
+      for (const lzh::FileInfo& e : entries)
+        if (_wcsicmp(e.name.c_str(), name.c_str()) == 0) return lzh::Status::io_error("two folders of one name");
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return lzh::Status::io_error("folder not found: " + gFromWide(path.wstring()));
+      lzh::FileInfo info;
+      info.name = name;
+      info.is_directory = true;
+      const uint64_t t = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                         data.ftLastWriteTime.dwLowDateTime;
+      info.mtime = t > 116444736000000000ull ? static_cast<int64_t>((t - 116444736000000000ull) / 10000000) : 0;
+      info.attributes = lzh::attr::Directory;
+      entries.push_back(info);
+    }
+    return s;
+  }
+  lzh::Status open_read(const fs::path& file, std::unique_ptr<lzh::InputStream>& stream) override {
+    return WinFileSystem::open_read(mOnDisk(file), stream);
+  }
+
+ private:
+  // Where a path below the source folder lies on disk.
+  fs::path mOnDisk(const fs::path& path) const {
+    const fs::path rel = path.lexically_relative(root_);
+    if (rel.empty() || *rel.begin() == L"..") return path;
+    for (const auto& [name, folder] : list_.folders) {
+      if (_wcsicmp(rel.begin()->c_str(), name.c_str()) != 0) continue;
+      fs::path real = folder;
+      for (auto it = std::next(rel.begin()); it != rel.end(); ++it) real /= *it;
+      return real;
+    }
+    return path;
+  }
+  fs::path root_;
+  PackList list_;
 };
 
 // Splits a command line into words; double quotes group blanks and are removed.
@@ -156,11 +378,12 @@ int mReport(char* output, DWORD size, int code, const std::string& text) {
   return code;
 }
 
-int mPack(const fs::path& archive, const fs::path& source, bool keepAttributes, char* output, DWORD size) {
+int mPack(const fs::path& archive, const fs::path& source, const PackList& list, bool keepAttributes, char* output,
+          DWORD size) {
   std::error_code ec;
   if (fs::exists(archive, ec)) return mReport(output, size, kUnlhaArchiveExists, "archive already exists");
   if (!fs::is_directory(source, ec)) return mReport(output, size, kUnlhaFileError, "source folder not found");
-  WinFileSystem files(keepAttributes);
+  PackingFileSystem files(keepAttributes, source, list);
   AnsiNameCodec names;
   lzh::FileOutputStream out;
   lzh::Status s = out.open(archive);
@@ -283,8 +506,12 @@ int Unlha(HWND, const char* commandLine, char* output, DWORD size) {
     }
     const bool keepAttributes = switches.count("-a1") > 0;
     if (command == "u") {
-      if (paths.size() != 3) return mReport(output, size, kUnlhaBadCommand, "u takes archive, base and source");
-      return mPack(mPath(paths[0]), mPath(paths[2]), keepAttributes, output, size);
+      PackList list;
+      if (paths.size() == 4 && (paths[3].size() < 2 || paths[3][0] != '@' || !mReadPackList(mPath(paths[3].substr(1)), list)))
+        return mReport(output, size, kUnlhaBadCommand, "unreadable list file: " + paths[3]);
+      if (paths.size() != 3 && paths.size() != 4)
+        return mReport(output, size, kUnlhaBadCommand, "u takes archive, base, source and a list file");
+      return mPack(mPath(paths[0]), mPath(paths[2]), list, keepAttributes, output, size);
     }
     if (command == "t") {
       if (paths.size() != 1) return mReport(output, size, kUnlhaBadCommand, "t takes the archive");

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "common/error_log.h"
 #include "common/files.h"
 #include "common/messages.h"
+#include "common/stage_clock.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
@@ -17,6 +19,7 @@
 #include "formats/unlha.h"
 #include "restore/account_restore.h"
 #include "restore/restore_view.h"
+#include "restore/retrieval.h"
 #include "restore/transaction.h"
 #include "shell/session.h"
 #include "shell/session_state.h"
@@ -59,7 +62,10 @@ bool mUnpackSet() {
     gRestoreView().SetProgress(done, total);
     return true;
   });
-  bool ok = gLzhUnPack(s.PackFile, s.PackDir);
+  std::optional<StageClock> clock(std::in_place, "restore: unpack");
+  const std::string archive = gGetRetrievedArchive();
+  bool ok = gLzhUnPack(archive, s.PackDir);
+  clock.reset();
   gSetArchiveProgress({});
   gRestoreView().SetProgress(0, 0);
   if (ok && (!mIsFolder(s.MailDataDir) || (s.TargetSoft == kTargetOE && !mIsFolder(s.AddressDataDir)))) {
@@ -72,7 +78,8 @@ bool mUnpackSet() {
     return false;
   }
   gProcTune(1000);
-  if (!gDelFile(s.PackFile)) return false;
+  // The joined pieces were ours; a folder set's archive is the user's and stays.
+  if (_wcsicmp(gToWide(archive).c_str(), gToWide(s.PackFile).c_str()) == 0 && !gDelFile(s.PackFile)) return false;
   gProcTune(100);
   return true;
 }

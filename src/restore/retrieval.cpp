@@ -10,6 +10,7 @@
 #include "common/error_log.h"
 #include "common/files.h"
 #include "common/messages.h"
+#include "common/stage_clock.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "formats/info_file.h"
@@ -28,6 +29,9 @@ constexpr short kMsgOtherSet = 1007;
 constexpr short kMsgNoSpace = 1015;
 
 const char* const kWaitText = "データを処理しています。\r\nしばらくお待ちください。";
+
+// The archive to unpack; empty until a retrieval gave one.
+std::string mArchive;
 
 std::string mPieceName(int32_t disk) { return std::to_string(disk) + "_" + gSession().AppTitle + ".lzh"; }
 
@@ -106,18 +110,17 @@ bool mWaitForDisk(int32_t disk) {
   }
 }
 
-// Joins the pieces 1..count of the working folder into PackFile, through the scratch file temp.lzh.
+// Joins the pieces 1..count of the working folder into PackFile: the first becomes it, the others are
+// appended to it in turn.
 bool mJoinPieces(int32_t count) {
   const SessionState& s = gSession();
   const std::string work = gAddRoot(s.WorkDir);
-  const std::string scratch = work + "temp.lzh";
+  StageClock clock("restore: join the pieces");
   gProcTune(2000);
   if (!mRename(work + mPieceName(1), s.PackFile)) return false;
   gProcTune(1000);
   for (int32_t a = 2; a <= count; ++a) {
-    if (gChkFileExists(scratch) && !gDelFile(scratch)) return false;
-    if (!mRename(s.PackFile, scratch)) return false;
-    if (!gFileConbine(scratch, work + mPieceName(a), s.PackFile, false, false)) {
+    if (!gFileAppend(s.PackFile, work + mPieceName(a))) {
       gErrRaise(5, "join of piece " + std::to_string(a) + " failed");
       return false;
     }
@@ -163,7 +166,12 @@ bool gGetSaveDataFromFd() {
     gRestoreView().SetMessage("フロッピーディスクから保存データを\r\nコピーしています。\r\nしばらくお待ちください。");
     gProcTune(2000);
     double size = 0;
-    if (!gMoveSaveDataFromFD(disk, size)) {
+    bool moved = false;
+    {
+      StageClock clock("restore: fetch the set");
+      moved = gMoveSaveDataFromFD(disk, size);
+    }
+    if (!moved) {
       gProcError("gGetSaveDataFromFd", "");
       return false;
     }
@@ -193,6 +201,7 @@ bool gGetSaveDataFromFd() {
     gProcError("gGetSaveDataFromFd", "");
     return false;
   }
+  mArchive = gSession().PackFile;
   return true;
 }
 
@@ -207,18 +216,17 @@ bool gGetSaveDataFromNOTFD() {
   const int room = mWaitForSpace(length);
   if (room == 0) return false;
   if (room > 0) {
-    gRestoreView().SetProgress(0, static_cast<uint64_t>(length));
-    if (gCopyFile(source, s.PackFile) && gChkFileExists(s.PackFile)) {
-      gRestoreView().SetProgress(static_cast<uint64_t>(length), static_cast<uint64_t>(length));
-      return true;
-    }
-    gErrRaise(5, "copy of " + source + " failed");
+    mArchive = source;
+    return true;
   }
   gProcError("gGetSaveDataFromNOTFD", "");
   return false;
 }
 
+std::string gGetRetrievedArchive() { return mArchive.empty() ? gSession().PackFile : mArchive; }
+
 bool gProcRestoreFromFD() {
+  mArchive.clear();
   gRestoreView().SetMessage(kWaitText);
   gProcTune(2000);
   if (gGetSaveDataFromFd()) return true;
@@ -227,6 +235,7 @@ bool gProcRestoreFromFD() {
 }
 
 bool gProcRestoreFromNOTFD() {
+  mArchive.clear();
   gRestoreView().SetMessage(kWaitText);
   gProcTune(2000);
   if (gGetSaveDataFromNOTFD()) return true;

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "common/app.h"
 #include "common/char_helpers.h"
 #include "common/error_log.h"
+#include "common/stage_clock.h"
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
@@ -94,6 +97,7 @@ StepOutcome gProcReplaceAsOneStep(RestoreRecord& record, std::vector<SwapPlan>& 
     return refuse();
   }
   // Before anything changes: the plan of every folder, and whether all that goes aside can move now.
+  std::optional<StageClock> clock(std::in_place, "restore: plan and check");
   record.swaps.clear();
   for (SwapPlan& p : plans) {
     if (!gPlanSwap(p.swap, !p.replaceAll, p.initialAside, out.failure)) return refuse();
@@ -120,8 +124,10 @@ StepOutcome gProcReplaceAsOneStep(RestoreRecord& record, std::vector<SwapPlan>& 
     }
     return out;
   };
+  clock.emplace("restore: set the current data aside");
   for (const FolderSwap& s : record.swaps)
     if (!gProcSetAside(s, out.failure, "aside")) return putBack();
+  clock.emplace("restore: bring the saved data in");
   record.phase = "placing";
   if (!gSetRestoreJournal(record)) return putBack();
   for (const FolderSwap& s : record.swaps)
@@ -129,6 +135,7 @@ StepOutcome gProcReplaceAsOneStep(RestoreRecord& record, std::vector<SwapPlan>& 
   record.phase = "placed";
   if (!gSetRestoreJournal(record)) return putBack();
   gProcTestStopPoint("placed");
+  clock.emplace("restore: account settings");
 
   bool accountsReplaced = false;
   if (record.accounts) {
@@ -150,6 +157,7 @@ StepOutcome gProcReplaceAsOneStep(RestoreRecord& record, std::vector<SwapPlan>& 
     }
   }
   // The data is in place and checked: a journal that cannot be let go of now is finished at the next start.
+  clock.emplace("restore: let go of the earlier data");
   if (!mCommit(record, accountsReplaced)) gProcError("gProcReplaceAsOneStep", "");
   out.result = StepResult::Done;
   return out;

@@ -233,11 +233,19 @@ void FormWindow::ShowProgress(int id, uint64_t done, uint64_t total) {
   HWND bar = Item(id);
   if (total == 0) {
     ShowWindow(bar, SW_HIDE);
+    shownProgress_ = -1;
     return;
   }
-  ShowWindow(bar, SW_SHOW);
-  SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
-  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done >= total ? 1000 : done * 1000 / total), 0);
+  const int position = static_cast<int>(done >= total ? 1000 : done * 1000 / total);
+  const DWORD now = GetTickCount();
+  if (position == shownProgress_ && now - progressTick_ < 50) return;
+  if (shownProgress_ < 0) {
+    ShowWindow(bar, SW_SHOW);
+    SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+  }
+  if (position != shownProgress_) SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  shownProgress_ = position;
+  progressTick_ = now;
   gUi().DoEvents();
 }
 

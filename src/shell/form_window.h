@@ -47,7 +47,8 @@ class FormWindow : public Form {
   void SetVisible(int id, bool visible);
   void SetTooltip(int id, const std::string& text);
   void SetBusyCursor(bool busy);
-  // A progress bar control at done of total; total 0 hides it.
+  // A progress bar control at done of total; total 0 hides it. The bar moves in thousandths, and the window
+  // takes its messages at most every 50 ms: a pack calls this for every few kilobytes.
   void ShowProgress(int id, uint64_t done, uint64_t total);
 
  protected:
@@ -67,6 +68,8 @@ class FormWindow : public Form {
   HFONT Font() const { return font_; }
 
  private:
+  int shownProgress_ = -1;
+  DWORD progressTick_ = 0;
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   std::string caption_;

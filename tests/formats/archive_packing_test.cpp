@@ -58,6 +58,31 @@ TEST(ArchivePacking, PackThenUnpackRecreatesTheTreeByteForByte) {
   EXPECT_FALSE(gChkDirExists(dir / "out\\PackDir", true));
 }
 
+// The backup packs the user's folders where they lie, as if copied into the pack folder: the same archive,
+// with nothing of them written anywhere first.
+TEST(ArchivePacking, FoldersReadWhereTheyLieGoInUnderTheirNamesLessWhatIsLeftOut) {
+  TempFolder dir("inplace");
+  MakeTree(dir, "Data");
+  CreateDirectoryW(gToWide(dir / "PackDir").c_str(), nullptr);
+  CreateDirectoryW(gToWide(dir / "PackDir\\RegFileData").c_str(), nullptr);
+  ASSERT_TRUE(WriteFileBytes(dir / "PackDir\\RegFileData\\account.reg", "REGEDIT4\r\n"));
+  ASSERT_TRUE(WriteFileBytes(dir / "Data\\MailData\\too-long.txt", "stays out"));
+  const std::vector<PackedFolder> folders = {
+      {"MailData", dir / "Data\\MailData", {dir / "Data\\MailData\\too-long.txt"}},
+      {"AddressData", dir / "Data\\AddressData", {}}};
+  ASSERT_TRUE(gProcPacklzh(dir / "a.lzh", dir / "PackDir", folders));
+  EXPECT_FALSE(FileExistsPlain(dir / "a.lzh.list"));
+  EXPECT_FALSE(gChkDirExists(dir / "PackDir\\MailData", true));
+
+  ASSERT_TRUE(gLzhUnPack(dir / "a.lzh", dir / "out"));
+  for (const char* f : kFiles) EXPECT_EQ(ReadFileBytes(dir / (std::string("out\\") + f)), ReadFileBytes(dir / (std::string("Data\\") + f))) << f;
+  EXPECT_TRUE(gChkDirExists(dir / "out\\MailData\\空", true));
+  EXPECT_FALSE(FileExistsPlain(dir / "out\\MailData\\too-long.txt"));
+  // A listed folder that is not there fails the pack and leaves no archive.
+  EXPECT_FALSE(gProcPacklzh(dir / "b.lzh", dir / "PackDir", {{"MailData", dir / "NoSuchFolder", {}}}));
+  EXPECT_FALSE(FileExistsPlain(dir / "b.lzh"));
+}
+
 TEST(ArchivePacking, NamesAreStoredInTheSystemCodePage) {
   TempFolder dir("sjis");
   MakeTree(dir, "PackDir");
