@@ -1,6 +1,8 @@
 // Writer -> Reader round trips for every method over edge-case inputs, plus header details.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "header_codec.h"
 #include "lh_codec.h"
 #include "test_support.h"
@@ -32,6 +34,20 @@ std::vector<Input> edge_inputs() {
     std::copy(far.begin(), far.begin() + 400, far.begin() + 65536);
     std::copy(far.begin() + 1000, far.begin() + 1400, far.begin() + 1000 + 8192);
     v.push_back({"repeat_at_window_distance", far});
+    // Copies of every match length from every distance class up to the largest window; a
+    // smaller window sees the far ones as literals.
+    Bytes planted = random_bytes(70000, 9);
+    const Bytes breaks = random_bytes(17 * 254, 10);
+    std::size_t b = 0;
+    for (int bits = 0; bits <= 16; ++bits) {
+        const std::size_t dist = std::min<std::size_t>((std::size_t{1} << bits) + bits, 65535);
+        for (std::size_t len = 3; len <= 256; ++len) {
+            const std::size_t from = planted.size() - dist;
+            for (std::size_t k = 0; k < len; ++k) planted.push_back(planted[from + k]);
+            planted.push_back(breaks[b++]);
+        }
+    }
+    v.push_back({"every_length_and_distance", planted});
     Bytes mixed = text_bytes(300000, 7);
     Bytes noise = random_bytes(50000, 8);
     mixed.insert(mixed.begin() + 100000, noise.begin(), noise.end());
