@@ -24,9 +24,9 @@
 #include "formats/archive_packing.h"
 #include "formats/registry.h"
 #include "formats/unlha.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
-#include "shell/targets.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 
 namespace {
 
@@ -230,7 +230,7 @@ bool gMakeBackupData() {
   {
     StageClock clock("backup: gather the data");
     gathered = mProcBackUpDataDir();
-    if (gathered && s.TargetSoft == kTargetOE) gathered = mProcBackUpAddressDir();
+    if (gathered && gSessionTarget().addressBook) gathered = mProcBackUpAddressDir();
     if (gathered && s.RegBackup) gathered = mProcBackUpRegFile();
   }
   if (!gathered) {
@@ -297,7 +297,7 @@ bool mMakeRegFile(const std::string& folder) {
     gProcError("mMakeRegFile", "");
     return false;
   }
-  if (s.TargetSoft != kTargetOE) return true;
+  if (!gSessionTarget().accountSettings) return true;
   s.RegRootKey = kAccountRoot;
   s.RegSubKey = kAccountKey;
   if (!gGetREGFILE(gAddRoot(folder) + kAccountFile, s.RegRootKey + "\\" + s.RegSubKey)) {

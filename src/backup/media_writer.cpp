@@ -21,12 +21,13 @@
 #include "common/ui.h"
 #include "formats/archive_packing.h"
 #include "formats/info_file.h"
+#include "session/set_info.h"
 #include "formats/split_join.h"
 #include "formats/unlha.h"
 #include "locations/favorite_index.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
-#include "shell/targets.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 
 namespace {
 
@@ -311,7 +312,7 @@ bool gSaveBackupDataToFD() {
   const std::string tempFile = mWorkFile("TempFile");
   const std::string pieceFile = mWorkFile("SaveTempFile");
   const std::string restFile = mWorkFile("RimainFile");
-  const bool favorites = s.TargetSoft == kTargetFavorite;
+  const bool favorites = gSessionTarget().indexPage;
   // The Favorites page is made first: disk 1 keeps room for it beside its piece.
   std::string page;
   int64_t pageSize = 0;

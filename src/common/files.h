@@ -66,12 +66,8 @@ bool gGetDirSize(const std::string& folder, double& total);
 std::string gGetWinDir();
 // The temporary folder: %temp%, %tmp%, the Windows folder's Temp, else the program's folder; long form.
 std::string gGetWinTempDir();
-// The folder that holds Favorites, checked against %userprofile%; ends in "\".
-bool gGetUserProfilePath(std::string& folder);
 // An environment variable's value ("" when unset).
 std::string gGetEnvValue(const std::string& name);
-// "%UserProfile%\..." and "%SystemRoot%\..." to plain paths (case exact).
-bool gProcTransEnvPathToNormalPath(const std::string& in, std::string& out);
 // The long form of a path; the path unchanged (and a report) when it does not exist.
 std::string gGetLongFileName(const std::string& path);
 bool gGetPath(const std::string& path, std::string& folder);

@@ -10,7 +10,7 @@
 #include "common/messages.h"
 #include "common/text.h"
 #include "common/ui.h"
-#include "formats/registry.h"
+#include "common/registry.h"
 
 namespace {
 

@@ -5,11 +5,9 @@
 
 #include <string>
 
-#include "common/app.h"
 #include "common/error_log.h"
 #include "common/text.h"
 #include "formats/ini_file.h"
-#include "shell/session_state.h"
 
 namespace {
 
@@ -33,14 +31,12 @@ bool mParseBool(const std::string& text, bool& value) {
 
 }  // namespace
 
-std::string gGetInfoFileBytes(bool nextDisk, int32_t diskNumber) {
-  const SessionState& s = gSession();
-  const AppVersion v = gGetAppVersion();
+std::string gGetInfoFileBytes(const InfoRecord& r) {
   std::string t;
   auto line = [&t](const std::string& text) { t += text + "\r\n"; };
   auto value = [&line](const std::string& key, const std::string& val) { line(key + "=" + val); };
   line(";/");
-  line(";/  " + s.AppTitle);
+  line(";/  " + r.AppTitle);
   line(";/　データ情報ファイル");
   line(";/");
   line(";/　書き換えないでください");
@@ -48,38 +44,39 @@ std::string gGetInfoFileBytes(bool nextDisk, int32_t diskNumber) {
   line("");
   line(std::string("[") + kInfoSection + "]");
   line("");
-  value("app-title", s.AppTitle);
+  value("app-title", r.AppTitle);
   value("app-difficulty", "none");
-  value("app-version", std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision));
+  value("app-version", r.AppVersion);
   line("");
-  value("bkSoft-Name", std::to_string(s.TargetSoft));
-  value("bkSoft-version", s.SoftVersion);
-  value("user-name", s.UserName);
+  value("bkSoft-Name", std::to_string(r.Target));
+  value("bkSoft-version", r.SoftVersion);
+  value("user-name", r.UserName);
   line("");
-  value("BkDateJ", s.BackupDateText);
-  value("BkDate", s.BackupDate);
-  value("fd-next", mBool(nextDisk));
-  value("fd-number", std::to_string(diskNumber));
+  value("BkDateJ", r.BkDateJ);
+  value("BkDate", r.BkDate);
+  value("fd-next", mBool(r.NextDisk));
+  value("fd-number", std::to_string(r.DiskNumber));
   line("");
-  if (s.TargetSoft == 0) {
-    value("BkAddressBookName", s.AddressBookFile);
-    value("RegBackup", mBool(s.RegBackup));
-    if (s.RegBackup) {
-      value("RegRootKey", s.RegRootKey);
-      value("RegSubKey", s.RegSubKey);
+  if (r.WithAddressBook || r.WithAccountSettings) {
+    if (r.WithAddressBook) value("BkAddressBookName", r.AddressBookName);
+    if (r.WithAccountSettings) {
+      value("RegBackup", mBool(r.RegBackup));
+      if (r.RegBackup) {
+        value("RegRootKey", r.RegRootKey);
+        value("RegSubKey", r.RegSubKey);
+      }
     }
     line("");
-  } else if (s.TargetSoft == 1) {
-    value("BkPstFileName", s.PstFile);
+  } else if (r.WithStoreFile) {
+    value("BkPstFileName", r.PstFileName);
     line("");
   }
   return gToAnsi(t);
 }
 
-bool mSaveFile(bool nextDisk, int32_t diskNumber) {
-  const SessionState& s = gSession();
-  const std::string bytes = gGetInfoFileBytes(nextDisk, diskNumber);
-  HANDLE h = CreateFileW(gToWide(s.InfoFile).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool gSaveInfoFile(const std::string& file, const InfoRecord& record) {
+  const std::string bytes = gGetInfoFileBytes(record);
+  HANDLE h = CreateFileW(gToWide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     gErrRaiseLastError();
@@ -98,9 +95,7 @@ bool mSaveFile(bool nextDisk, int32_t diskNumber) {
   return true;
 }
 
-bool gGetIniData() {
-  SessionState& s = gSession();
-  const std::string& file = s.InfoFile;
+bool gReadInfoFile(const std::string& file, InfoRecord& r) {
   auto text = [&file](const char* key, const char* def) { return gGetIniString(file, kInfoSection, key, def); };
   auto invalid = [](const char* what) {
     gErrRaise(5, std::string("invalid backup information file: ") + what);
@@ -108,33 +103,27 @@ bool gGetIniData() {
     return false;
   };
 
-  s.Saved.UserName = text("user-name", "???");
-  s.Saved.BkDate = text("BkDate", "");
-  if (s.Saved.BkDate.empty()) return invalid("BkDate");
-  s.Saved.BkDateJ = text("BkDateJ", "");
-  if (s.Saved.BkDateJ.empty()) return invalid("BkDateJ");
+  r.UserName = text("user-name", "???");
+  r.BkDate = text("BkDate", "");
+  if (r.BkDate.empty()) return invalid("BkDate");
+  r.BkDateJ = text("BkDateJ", "");
+  if (r.BkDateJ.empty()) return invalid("BkDateJ");
   const std::string soft = gGetIniInteger(file, kInfoSection, "bkSoft-Name", 255);
-  s.SetTargetSoft = static_cast<int32_t>(std::stol(soft));
-  if (s.SetTargetSoft == 255) return invalid("bkSoft-Name");
-  s.SetSoftVersion = text("bkSoft-version", "");
+  r.Target = static_cast<int32_t>(std::stol(soft));
+  if (r.Target == 255) return invalid("bkSoft-Name");
+  r.SoftVersion = text("bkSoft-version", "");
 
-  if (s.TargetSoft == 0) {
-    s.Saved.AddressBookName = text("BkAddressBookName", " ");
-  } else if (s.TargetSoft == 1) {
-    s.Saved.PstFileName = text("BkPstFileName", " ");
-  } else {
-    s.Saved.AddressBookName = " ";
-    s.Saved.PstFileName = " ";
-  }
+  if (r.WithAddressBook) r.AddressBookName = text("BkAddressBookName", " ");
+  if (r.WithStoreFile) r.PstFileName = text("BkPstFileName", " ");
 
-  s.Saved.RegBackup = false;
-  if (s.TargetSoft == 0) {
+  r.RegBackup = false;
+  if (r.WithAccountSettings) {
     bool regBackup = false;
     if (!mParseBool(text("RegBackup", "False"), regBackup)) return invalid("RegBackup");
-    s.Saved.RegBackup = regBackup;
+    r.RegBackup = regBackup;
     if (regBackup) {
-      s.RegRootKey = text("RegRootKey", "False");
-      s.RegSubKey = text("RegSubKey", "False");
+      r.RegRootKey = text("RegRootKey", "False");
+      r.RegSubKey = text("RegSubKey", "False");
     }
   }
   return true;

@@ -15,28 +15,6 @@ constexpr int32_t kHkcu = static_cast<int32_t>(0x80000001u);
 
 }  // namespace
 
-bool gGetBkSoftDir(long target, std::string& folder, std::string& version) {
-  try {
-    bool ok = false;
-    std::string scratch;
-    switch (target) {
-      case 0: ok = gGetSoftDataDir_OE(folder, version); break;
-      case 1: ok = gGetSoftDataDir_OL(folder, scratch); break;  // the caller's version stays as it was
-      case 2: ok = gGetSoftDataDir_NS4X(folder); break;
-      case 3: ok = gGetFavoriteDir(folder); break;
-      case 4: ok = gGetSoftDataDir_COLMAIL(folder); break;
-      case 5: ok = gGetMyDocumentsDir(folder); break;
-      case 6: ok = gGetSoftDataDir_NS6X(folder); break;
-      default: gErrRaise(5, "target=" + std::to_string(target)); break;
-    }
-    if (ok) return true;
-  } catch (...) {
-    gErrRaise(5, "gGetBkSoftDir");
-  }
-  gProcError("gGetBkSoftDir", "");
-  return false;
-}
-
 bool gGetSoftDataDir_NS4X(std::string& folder) {
   try {
     const std::string install =

@@ -2,9 +2,6 @@
 #pragma once
 #include <string>
 
-// Target ids: 0 OE, 1 OL, 2 NS4X, 3 FAVORITE, 4 COLMAIL, 5 MYDOCUMENTS, 6 NS6X. version is set for OE only.
-bool gGetBkSoftDir(long target, std::string& folder, std::string& version);
-
 // Outlook Express: the store folder and the version code "4", "5" or "6" of the store chosen.
 bool gGetSoftDataDir_OE(std::string& folder, std::string& version);
 // The current Outlook Express identity ("Last User ID"); empty is no failure.

@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "formats/registry.h"
 #include "locations/data_locations.h"
+#include "locations/user_folders.h"
 
 namespace {
 

@@ -8,3 +8,7 @@ bool gGetMyDocumentsDir(std::string& folder);
 bool gGetAppDataDir(std::string& folder);
 // The Windows user name, or "CantGetUserName"; true unless an unexpected fault occurs.
 bool gGetUserName(std::string& name);
+// The folder that holds Favorites, checked against %userprofile%; ends in "\".
+bool gGetUserProfilePath(std::string& folder);
+// "%UserProfile%\..." and "%SystemRoot%\..." to plain paths (case exact).
+bool gProcTransEnvPathToNormalPath(const std::string& in, std::string& out);

@@ -16,7 +16,7 @@
 #include "formats/ini_file.h"
 #include "formats/registry.h"
 #include "locations/data_locations.h"
-#include "shell/session_state.h"
+#include "session/session_state.h"
 
 namespace {
 

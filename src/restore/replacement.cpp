@@ -21,9 +21,9 @@
 #include "restore/restore_view.h"
 #include "restore/retrieval.h"
 #include "restore/transaction.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
-#include "shell/targets.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ bool mUnpackSet() {
   clock.reset();
   gSetArchiveProgress({});
   gRestoreView().SetProgress(0, 0);
-  if (ok && (!mIsFolder(s.MailDataDir) || (s.TargetSoft == kTargetOE && !mIsFolder(s.AddressDataDir)))) {
+  if (ok && (!mIsFolder(s.MailDataDir) || (gSessionTarget().addressBook && !mIsFolder(s.AddressDataDir)))) {
     gErrRaise(5, "the backup set lacks its data folders");
     ok = false;
   }
@@ -131,20 +131,11 @@ bool mNameAddressBook(const std::string& incoming) {
 }
 
 // The target's folders for the step, in order: each current folder, and the saved folder that replaces it.
-bool mPlanTarget(int32_t target, bool keepCurrent) {
+bool mPlanTarget(const TargetRow& target, bool keepCurrent) {
   mPlans.clear();
   mKeepCurrent = keepCurrent;
-  switch (target) {
-    case kTargetOE:
-      return gDelHdData_OE() && gDelHdData_AddressBook() && gProcRePlaceHdData_OE() && gProcRePlaceHdData_AddressBook();
-    case kTargetOL: return gDelHdData_OL() && gProcRePlaceHdData_OL();
-    case kTargetNS4X: return gDelHdData_NS4X() && gProcRePlaceHdData_NS4X();
-    case kTargetFavorite: return (keepCurrent || gDelHdData_FAVORITE()) && gProcRePlaceHdData_FAVORITE();
-    case kTargetColMail: return gDelHdData_COLMAIL() && gProcRePlaceHdData_COLMAIL();
-    case kTargetMyDocuments: return (keepCurrent || gDelHdData_MYDOCUMENTS()) && gProcRePlaceHdData_MYDOCUMENTS();
-    case kTargetNS6X: return gDelHdData_NS6X() && gProcRePlaceHdData_NS6X();
-    default: gErrRaise(5, "unknown target " + std::to_string(target)); return false;
-  }
+  return (keepCurrent || target.delHdData()) && (!target.addressBook || gDelHdData_AddressBook()) &&
+         target.rePlaceHdData() && (!target.addressBook || gProcRePlaceHdData_AddressBook());
 }
 
 const char* const kNothingChanged = "\r\n\r\n現在のデータは、何も変更していません。";
@@ -162,7 +153,7 @@ std::string mStepNotice(const StepOutcome& out) {
       if (f.error == ERROR_BUSY)
         return "前回の復元の後始末が済んでいないため、復元できません。\r\nVelnor をいったん終了して、もう一度起動してください。" +
                std::string(kNothingChanged);
-      if (out.inUse && s.TargetSoft == kTargetOE)
+      if (out.inUse && gSessionTarget().heldInBackground)
         return "現在のデータを削除する事ができませんでした。\r\nOutLook Express が（恐らくは裏で）動作しているものと思われます。\r\n"
                "Windowsを再起動させて直後にもう一度トライしてみてください。\r\n\r\n使用中のファイル：" + f.path + kNothingChanged;
       if (out.inUse)
@@ -193,7 +184,7 @@ bool gProcRestore() {
   SessionState& s = gSession();
   bool ok = mUnpackSet();
   bool keepCurrent = false;
-  if (ok && (s.TargetSoft == kTargetFavorite || s.TargetSoft == kTargetMyDocuments)) {
+  if (ok && gSessionTarget().keepCurrentQuestion) {
     const short answer = gDispMsg(kMsgKeepCurrent, "", 0);
     keepCurrent = answer == IDYES;
     if (answer == IDCANCEL) {
@@ -207,7 +198,7 @@ bool gProcRestore() {
       ok = false;
     }
   }
-  if (ok) ok = mPlanTarget(s.TargetSoft, keepCurrent);
+  if (ok) ok = mPlanTarget(gSessionTarget(), keepCurrent);
   if (!ok) {
     gProcError("gProcRestore", "");
     return false;
@@ -226,7 +217,7 @@ bool gProcRestore() {
     gErrRaiseWin32(out.failure.error);
     gProcError("gProcRestore", "strTarget=" + out.failure.path);
     // A file in use can be let go of: the user may close the program and try once more.
-    if (out.result == StepResult::Refused && out.inUse && s.TargetSoft != kTargetOE &&
+    if (out.result == StepResult::Refused && out.inUse && !gSessionTarget().heldInBackground &&
         gChkRetryAfterNotice(mStepNotice(out) + "\r\n\r\n「再試行」を押すと、もう一度確かめます。"))
       continue;
     if (!s.UserStopped) gProcStopWithNotice(mStepNotice(out));

@@ -10,7 +10,7 @@
 #include "common/file_copy.h"
 #include "common/files.h"
 #include "common/text.h"
-#include "shell/targets.h"
+#include "session/targets.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ bool mParse(const std::string& text, RestoreRecord& r) {
     else if (key == "end") ended = true;
   }
   // A record is trusted only whole: the last line is written last.
-  return ended && (r.kind == "restore" || r.kind == "undo") && r.target >= 0 && r.target <= kTargetNS6X;
+  return ended && (r.kind == "restore" || r.kind == "undo") && gFindTarget(r.target) != nullptr;
 }
 
 // Written to a scratch file through to the disk, then renamed over the record: a crash leaves the old record

@@ -17,8 +17,8 @@
 #include "formats/ini_file.h"
 #include "formats/split_join.h"
 #include "restore/restore_view.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
+#include "session/session.h"
+#include "session/session_state.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "common/text.h"
 #include "common/ui.h"
 #include "restore/account_restore.h"
-#include "shell/targets.h"
+#include "session/targets.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The working folder, results in the registry, a user's stop and the end of the program.
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 #include "common/text.h"
 #include "common/ui.h"
 #include "formats/registry.h"
-#include "shell/session_state.h"
+#include "session/session_state.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The session of this run.
-#include "shell/session_state.h"
+#include "session/session_state.h"
 
 SessionState& gSession() {
   static SessionState session;

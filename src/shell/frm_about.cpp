@@ -6,7 +6,7 @@
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace {
 

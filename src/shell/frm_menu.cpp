@@ -16,14 +16,15 @@
 #include "common/text.h"
 #include "common/ui.h"
 #include "formats/info_file.h"
+#include "session/set_info.h"
 #include "locations/data_locations.h"
 #include "restore/retrieval.h"
 #include "restore/transaction.h"
 #include "shell/forms.h"
 #include "shell/frm_about.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
-#include "shell/targets.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 #include "backup/frm_backup.h"
 #include "backup/media_writer.h"
 #include "restore/frm_restore.h"
@@ -81,11 +82,8 @@ bool frmMenu::Form_Load() {
   gSetFormCaption(Hwnd(), 0);
   SetText(lblMsg, "対象ソフトを起動させている場合は\r\n終了してからおこなってください。");
   gUi().DoEvents();
-  for (int32_t id : kMenuOrder) {
-    std::string name;
-    if (!gGetStrBkSoft(id, name)) gProcFatalError("frmMenu_Form_Load", "");
-    SendMessageW(Item(cboMailSoft), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gToWide(name).c_str()));
-  }
+  for (const TargetRow& row : gTargets())
+    SendMessageW(Item(cboMailSoft), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gToWide(row.name).c_str()));
   int32_t last = 0;
   std::string name;
   if (!gGetLastBackupSoft(last) || !gGetStrBkSoft(last, name) || !SelectTarget(name))
@@ -190,27 +188,14 @@ bool frmMenu::mInitProcessing(int index) {
     if (!gChkExeistSaveDataFromNOTFD()) return refuse(13, "バックアップデータが", 0);
     if (!gGetIniData()) return refuse(47, "バックアップデータから保存内容が", 0);
     if (s.SetTargetSoft != s.TargetSoft) return refuse(1011, "", 0);
-    if (s.TargetSoft == kTargetOE && !gChkPossiveRestore_OEVersion(s.SetSoftVersion, s.SoftVersion))
+    const auto restorable = gSessionTarget().chkRestorableVersion;
+    if (restorable != nullptr && !restorable(s.SetSoftVersion, s.SoftVersion))
       return refuse(1014, s.SetSoftVersion.substr(0, 1) + "X", 1);
   }
 
-  if (s.TargetSoft == kTargetOE) {
-    std::string file;
-    if (!gGetAddressBookFName(file) || !gGetAddressBookDir(s.AddressBookDir)) {
-      gProcError("frmMenu_mInitProcessing", "");
-      return false;
-    }
-    s.AddressBookFile = gGetFileName(file);
-  } else if (s.TargetSoft == kTargetOL) {
-    std::string file;
-    if (!gGetPstFName(file)) {
-      gProcError("frmMenu_mInitProcessing", "");
-      return false;
-    }
-    s.PstFile = gGetFileName(file);
-  } else {
-    s.AddressBookFile = " ";
-    s.PstFile = " ";
+  if (!gSessionTarget().findStoreFiles(s)) {
+    gProcError("frmMenu_mInitProcessing", "");
+    return false;
   }
   return true;
 }

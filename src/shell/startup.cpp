@@ -11,8 +11,8 @@
 #include "shell/forms.h"
 #include "shell/frm_about.h"
 #include "shell/frm_menu.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
+#include "session/session.h"
+#include "session/session_state.h"
 
 namespace {
 

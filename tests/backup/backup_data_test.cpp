@@ -13,7 +13,7 @@
 #include "formats/archive_packing.h"
 #include "formats/ini_file.h"
 #include "locations/data_locations.h"
-#include "shell/targets.h"
+#include "session/targets.h"
 #include "support/floppy.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "common/messages.h"
 #include "common/system.h"
 #include "common/text.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 int DiskChangingUi::MessageBox(HWND owner, const std::string& text, const std::string& caption, unsigned style,
                                const std::string& helpFile, unsigned long helpContext) {

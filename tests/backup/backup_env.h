@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "backup/backup_view.h"
-#include "shell/session_state.h"
+#include "session/session_state.h"
 #include "support/scripted_ui.h"
 #include "support/temp_env.h"
 

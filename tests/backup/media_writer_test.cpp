@@ -12,7 +12,7 @@
 #include "common/text.h"
 #include "formats/archive_packing.h"
 #include "formats/ini_file.h"
-#include "shell/targets.h"
+#include "session/targets.h"
 #include "support/floppy.h"
 
 namespace {

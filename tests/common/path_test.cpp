@@ -3,6 +3,7 @@
 
 #include "common/files.h"
 #include "common/system.h"
+#include "locations/user_folders.h"
 
 TEST(PathSplit, FolderNameAndExtension) {
   std::string folder;

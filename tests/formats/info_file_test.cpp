@@ -4,8 +4,9 @@
 #include "common/app.h"
 #include "common/text.h"
 #include "formats/info_file.h"
+#include "session/set_info.h"
 #include "formats/ini_file.h"
-#include "shell/session_state.h"
+#include "session/session_state.h"
 #include "support/temp_env.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "locations/data_locations.h"
 #include "locations/user_folders.h"
 #include "sample_pc.h"
+#include "session/targets.h"
 #include "support/temp_env.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "restore/replacement.h"
 #include "restore/retrieval.h"
 #include "restore_env.h"
-#include "shell/session_state.h"
+#include "session/session_state.h"
 #include "support/temp_env.h"
 
 namespace {

@@ -12,11 +12,13 @@
 #include "common/text.h"
 #include "formats/archive_packing.h"
 #include "formats/info_file.h"
+#include "session/set_info.h"
 #include "formats/registry.h"
 #include "formats/split_join.h"
 #include "locations/data_locations.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 #include "support/floppy.h"
 
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 
 #include "common/system.h"
 #include "common/ui.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "support/saved_state.h"
 #include "support/temp_env.h"
 

@@ -9,7 +9,7 @@
 #include "restore/replacement.h"
 #include "restore/retrieval.h"
 #include "restore_env.h"
-#include "shell/session_state.h"
+#include "session/session_state.h"
 #include "support/floppy.h"
 #include "support/temp_env.h"
 
