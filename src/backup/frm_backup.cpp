@@ -10,12 +10,11 @@
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
-#include "formats/unlha.h"
 #include "shell/forms.h"
 #include "shell/frm_about.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
-#include "shell/targets.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 
 frmBackup::frmBackup() : FormWindow("バックアップ処理", 540, 350) {}
 
@@ -80,8 +79,6 @@ void frmBackup::mDspAfterMakeBackupData() {
   else
     SetText(lblMsg, "作成したバックアップデータを移動します。\r\n「次へ」ボタンを押してください。");
   gUi().DoEvents();
-  mShowButtons(true);
-  SetFocus(Item(cmdNext));
 }
 
 void frmBackup::mStepMake() {
@@ -91,16 +88,11 @@ void frmBackup::mStepMake() {
   mShowButtons(false);
   gUi().DoEvents();
   gProcTune(1000);
-  if (s.TargetSoft == kTargetOE) {
+  if (gSessionTarget().accountSettings) {
     s.RegBackup = false;
     if (gDispMsg(1018, "", 0) == IDYES) s.RegBackup = true;
   }
-  gSetArchiveProgress([this](uint64_t done, uint64_t total) {
-    SetProgress(done, total);
-    return true;
-  });
-  const bool made = gMakeBackupData();
-  gSetArchiveProgress({});
+  const bool made = gMakeBackupData();  // shows its own progress through the backup view
   SetProgress(0, 0);
   if (made) {
     gProcTune(2000);
@@ -111,6 +103,8 @@ void frmBackup::mStepMake() {
     gProcTune(1000);
     BackupStep = 1;
     gProcTune(1000);
+    mShowButtons(true);
+    SetFocus(Item(cmdNext));
     return;
   }
   if (s.UserStopped) {
@@ -152,6 +146,8 @@ void frmBackup::mStepWrite() {
     }
     gProcFatalError("frmBackup_cmdNext_click", "");
   }
+  // The disk loop shows メニュー between disks; it comes back only as the step's last act.
+  SetVisible(cmdMenu, false);
   gProcTune(1000);
   if (!gSetResult(0)) gProcFatalError("frmBackup_cmdNext_click", "");
   SetTooltip(cmdMenu, "処理が完了したのでメニュー画面に戻ります。");
@@ -162,30 +158,24 @@ void frmBackup::mStepWrite() {
   SetText(txtDataSaveDir, s.DataSaveDir);
   SetVisible(lblDataSaveDir, true);
   SetVisible(txtDataSaveDir, true);
-  SetVisible(cmdMenu, true);
   gUi().DoEvents();
   gProcTune(1000);
   SetBusyCursor(false);
   Busy = false;
   gProcTune(1000);
+  SetVisible(cmdMenu, true);
   SetFocus(Item(cmdMenu));
 }
 
 void frmBackup::cmdNext_Click() {
-  // A step's closing pauses let window messages run, and 次へ is already showing then: a press that arrives
-  // before the step has ended must not start the step once more.
-  if (mStepRunning) return;
-  mStepRunning = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{mStepRunning};
-  if (BackupStep == 0)
-    mStepMake();
-  else if (BackupStep == 1)
-    mStepWrite();
-  else
-    gProcFatalError("frmBackup_cmdNext_click", "");
+  RunStep([this] {
+    if (BackupStep == 0)
+      mStepMake();
+    else if (BackupStep == 1)
+      mStepWrite();
+    else
+      gProcFatalError("frmBackup_cmdNext_click", "");
+  });
 }
 
 void frmBackup::cmdMenu_Click() { Close(); }

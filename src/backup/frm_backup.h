@@ -37,5 +37,4 @@ class frmBackup final : public FormWindow, public BackupView {
   void mStepMake();
   void mStepWrite();
   void mShowButtons(bool visible);
-  bool mStepRunning = false;
 };

@@ -10,15 +10,15 @@
 #include "common/system.h"
 #include "common/ui.h"
 #include "formats/info_file.h"
-#include "formats/unlha.h"
+#include "session/set_info.h"
 #include "locations/data_locations.h"
 #include "restore/replacement.h"
 #include "restore/retrieval.h"
 #include "restore/transaction.h"
 #include "shell/forms.h"
-#include "shell/session.h"
-#include "shell/session_state.h"
-#include "shell/targets.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/targets.h"
 
 frmRestore::frmRestore() : FormWindow("復元処理", 540, 250) {}
 
@@ -109,7 +109,8 @@ void frmRestore::mStepCheck() {
     }
     break;
   }
-  if (s.TargetSoft == kTargetOE && !gChkPossiveRestore_OEVersion(s.SetSoftVersion, s.SoftVersion)) {
+  if (const auto restorable = gSessionTarget().chkRestorableVersion;
+      restorable != nullptr && !restorable(s.SetSoftVersion, s.SoftVersion)) {
     gDispMsg(1014, s.SetSoftVersion.substr(0, 1) + "X", 1);
     Busy = false;
     SetBusyCursor(false);
@@ -121,11 +122,11 @@ void frmRestore::mStepCheck() {
   if (s.Saved.RegBackup && gDispMsg(1019, "", 0) == IDYES) s.RegBackup = true;
   Step = 1;
   SetTooltip(cmdMenu, "処理が完了したのでメニュー画面に戻ります。");
-  SetVisible(cmdNext, true);
-  SetVisible(cmdMenu, true);
   SetBusyCursor(false);
   gProcTune(500);
   Busy = false;
+  SetVisible(cmdNext, true);
+  SetVisible(cmdMenu, true);
 }
 
 void frmRestore::mStepRestore() {
@@ -147,18 +148,13 @@ void frmRestore::mStepRestore() {
     }
     gProcFatalError("frmRestore_cmdNext_Click", "");
   };
-  gSetArchiveProgress([this](uint64_t done, uint64_t total) {
-    SetProgress(done, total);
-    return true;
-  });
+  // The work modules show their own progress (through the restore view) and clear it when they end.
   const bool got = s.SaveToFD ? gProcRestoreFromFD() : gProcRestoreFromNOTFD();
   if (!got) {
-    gSetArchiveProgress({});
     SetProgress(0, 0);
     return failed("retrieve");
   }
   const bool replaced = gProcRestore();
-  gSetArchiveProgress({});
   SetProgress(0, 0);
   if (!replaced) return failed("replace");
   gProcTune(200);
@@ -171,16 +167,18 @@ void frmRestore::mStepRestore() {
                                            aside));
   SetBusyCursor(false);
   Busy = false;
-  SetVisible(cmdMenu, true);
   gProcTune(200);
+  SetVisible(cmdMenu, true);
   SetFocus(Item(cmdMenu));
 }
 
 void frmRestore::cmdNext_Click() {
-  if (Step == 0)
-    mStepCheck();
-  else
-    mStepRestore();
+  RunStep([this] {
+    if (Step == 0)
+      mStepCheck();
+    else
+      mStepRestore();
+  });
 }
 
 void frmRestore::cmdMenu_Click() { Close(); }

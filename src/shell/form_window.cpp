@@ -153,6 +153,16 @@ bool FormWindow::ShowModal() {
   return true;
 }
 
+void FormWindow::RunStep(const std::function<void()>& step) {
+  if (stepRunning_) return;
+  stepRunning_ = true;
+  struct Done {
+    bool& running;
+    ~Done() { running = false; }
+  } done{stepRunning_};
+  step();
+}
+
 bool FormWindow::Close() {
   if (hwnd_ == nullptr) return true;
   if (!Form_Unload()) return false;
@@ -259,10 +269,10 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = hwnd_;
   switch (msg) {
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      if (!stepRunning_) OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_CLOSE:
-      Close();
+      if (!stepRunning_) Close();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) OnActivate();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ class FormWindow : public Form {
   virtual void OnCommand(int id, int code) = 0;
   virtual void OnActivate() {}
   HWND AddControl(const CreateArgs& args);
+  // Runs one step of a wizard as the window's only work. While it runs, the window takes no commands and
+  // cannot be closed by the user, whatever the step's pauses and message boxes let through; a press that
+  // arrives meanwhile is dropped, so the step shows its buttons again as its last act.
+  void RunStep(const std::function<void()>& step);
   // Adds a menu bar: a popup with items (id, text) pairs.
   void AddMenu(const std::string& popupText, const std::vector<std::pair<int, std::string>>& items);
   HFONT Font() const { return font_; }
@@ -79,6 +84,7 @@ class FormWindow : public Form {
   HWND tooltip_ = nullptr;
   HFONT font_ = nullptr;
   bool busy_ = false;
+  bool stepRunning_ = false;
   bool modalDone_ = false;
 };
 

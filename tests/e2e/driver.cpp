@@ -363,20 +363,9 @@ void Program::Click(HWND window, const std::string& text, int seconds) {
 
 void Program::ClickUntil(HWND window, const std::string& text, const std::string& what,
                          const std::function<bool()>& taken, int seconds) {
-  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  for (bool first = true;; first = false) {
-    // Before the first press the button may not be showing yet: the program is still getting to it.
-    if (!first && (FindBox() != nullptr || taken())) return;
-    Click(window, text, seconds);
-    // A press waits in the queue while the program pauses (a second at most), then acts at once.
-    const auto retry = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
-    while (std::chrono::steady_clock::now() < retry) {
-      if (FindBox() != nullptr || taken()) return;
-      if (!Running()) Fail("the program ended (exit code " + std::to_string(ExitCode()) + ") before " + what);
-      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-    }
-    if (std::chrono::steady_clock::now() > limit) Fail("timed out waiting for " + what);
-  }
+  Click(window, text, seconds);
+  // The program shows a wizard's buttons only once their step has ended, so the one press is taken.
+  WaitUntil(what, [&] { return FindBox() != nullptr || taken(); }, seconds);
 }
 
 void Program::Choose(HWND window, const std::string& item) {

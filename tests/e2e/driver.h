@@ -79,8 +79,8 @@ class Program {
   HWND FindControl(HWND window, const std::string& className, const std::string& text) const;
   // Waits until the button with exactly this text is visible and enabled, then presses it.
   void Click(HWND window, const std::string& text, int seconds = 120);
-  // Presses the button (as Click) until the program has taken the press: taken() holds or a message box
-  // shows. A press the program let pass (it was still finishing the step before) is made again.
+  // Presses the button (as Click) and waits until the program has taken the press: taken() holds or a
+  // message box shows.
   void ClickUntil(HWND window, const std::string& text, const std::string& what, const std::function<bool()>& taken,
                   int seconds = 120);
   // Picks the item with this text in the window's drop-down list with the arrow keys.
