@@ -99,15 +99,12 @@ bool gMoveFile(const std::string& from, const std::string& to, bool showDialog) 
     op.AllowUndo(false);
     op.RespondDialog(!showDialog);
     op.Sielnt(!showDialog);
-    // Callers judge the move by what they find afterwards; a refused move is not reported here.
-    op.Move(from, to);
-    gErrClear();
-    return true;
+    if (op.Move(from, to)) return true;
   } catch (...) {
     gErrRaise(5, "gMoveFile");
-    gProcError("gMoveFile", "");
-    return false;
   }
+  gProcError("gMoveFile", "strTarget=" + from);
+  return false;
 }
 
 bool gDelFile(const std::string& path) {
