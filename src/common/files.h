@@ -85,6 +85,8 @@ std::string gShowSelectDirDlg(long root, HWND owner);
 // Rewrites a UTF-16 (FF FE) file as one line of system code page text with find replaced by replace.
 bool gFileTransChar(const std::string& source, const std::string& destination, const std::string& find,
                     const std::string& replace);
+// The whole file (wide name, others may read and write it meanwhile); false when it cannot be read whole.
+bool gReadFileBytes(const std::string& path, std::string& bytes);
 // Copies a text file line by line, replacing line `lineNumber` (1-based) with newText.
 bool gFileTransLine(const std::string& source, const std::string& destination, long lineNumber,
                     const std::string& newText);

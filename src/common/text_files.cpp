@@ -47,6 +47,22 @@ bool mWriteAll(FILE* f, const std::string& bytes) {
 
 }  // namespace
 
+bool gReadFileBytes(const std::string& path, std::string& bytes) {
+  HANDLE h = CreateFileW(gToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < 0x40000000;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    ok = bytes.empty() || (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                           got == bytes.size());
+  }
+  CloseHandle(h);
+  return ok;
+}
+
 bool gFileTransChar(const std::string& source, const std::string& destination, const std::string& find,
                     const std::string& replace) {
   FileCloser out;

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "lzh/folder.h"
 
@@ -254,12 +255,8 @@ struct PackList {
 };
 
 bool mReadPackList(const fs::path& file, PackList& list) {
-  std::FILE* f = _wfopen(file.c_str(), L"rb");
-  if (f == nullptr) return false;
   std::string text;
-  char chunk[4096];
-  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-  std::fclose(f);
+  if (!gReadFileBytes(gFromWide(file.wstring()), text)) return false;
   size_t from = 0;
   while (from < text.size()) {
     size_t end = text.find('\n', from);

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "common/error_log.h"
@@ -25,15 +24,6 @@ const char* const kSavedRoot = "HKEY_CURRENT_USER";
 const char* const kSavedSub = "Software\\Microsoft\\Internet Account Manager";
 const char* const kNeverFound = "asdfkerfgjerjf";
 
-bool mReadBytes(const std::string& path, std::string& bytes) {
-  std::ifstream in(std::filesystem::path(gToWide(path)), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  bytes = out.str();
-  return true;
-}
-
 bool mWriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(std::filesystem::path(gToWide(path)), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -44,7 +34,7 @@ bool mWriteBytes(const std::string& path, const std::string& bytes) {
 // UTF-16 only and would turn them into empty files, so they are first copied as UTF-16 text.
 bool mUnicodeExport(const std::string& source, const std::string& scratch, std::string& usable) {
   std::string bytes;
-  if (!mReadBytes(source, bytes)) return false;
+  if (!gReadFileBytes(source, bytes)) return false;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     usable = source;
@@ -90,7 +80,7 @@ std::string mUnderHkcu(const std::string& key) {
 // may skip a line it cannot read and still end as if all went well.
 bool mChkImported(const std::string& regFile) {
   std::string bytes;
-  if (!mReadBytes(regFile, bytes)) return false;
+  if (!gReadFileBytes(regFile, bytes)) return false;
   const std::string text = gFromAnsi(bytes);
   HKEY key = nullptr;
   bool keyExpected = false, continued = false, ok = true;
@@ -175,7 +165,7 @@ bool gPutAccountKeysBack(const std::vector<SavedKey>& saved) {
 bool gChkRegFileKeysUnder(const std::string& regFile, const std::string& key, long& keys) {
   keys = 0;
   std::string bytes;
-  if (!mReadBytes(regFile, bytes) || bytes.find('\0') != std::string::npos) return false;
+  if (!gReadFileBytes(regFile, bytes) || bytes.find('\0') != std::string::npos) return false;
   size_t at = 0;
   while (at < bytes.size()) {
     size_t end = bytes.find_first_of("\r\n", at);

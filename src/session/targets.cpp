@@ -22,8 +22,6 @@ bool mNoStoreFiles(SessionState& s) {
   return true;
 }
 
-bool mFolderOnly(bool (*find)(std::string&), std::string& folder) { return find(folder); }
-
 // The rows, in the main menu's order.
 constexpr TargetRow kTargets[] = {
     {kTargetOE, "OE", "Outlook Express", "LOGO_OE.gif",
@@ -36,7 +34,7 @@ constexpr TargetRow kTargets[] = {
      },
      gChkPossiveRestore_OEVersion, true, false, true, false, false, true, gDelHdData_OE, gProcRePlaceHdData_OE},
     {kTargetMyDocuments, "MYDOCUMENTS", "マイ ドキュメント", "LOGO_MYDOCUMENTS.gif",
-     [](std::string& folder, std::string&) { return mFolderOnly(gGetMyDocumentsDir, folder); }, mNoStoreFiles,
+     [](std::string& folder, std::string&) { return gGetMyDocumentsDir(folder); }, mNoStoreFiles,
      nullptr, false, false, false, false, true, false, gDelHdData_MYDOCUMENTS, gProcRePlaceHdData_MYDOCUMENTS},
     {kTargetOL, "OL", "Outlook", "LOGO_OL.gif",
      // Outlook's version is not one that sets must match: the caller's stays as it was.
@@ -52,16 +50,16 @@ constexpr TargetRow kTargets[] = {
      },
      nullptr, false, true, false, false, false, false, gDelHdData_OL, gProcRePlaceHdData_OL},
     {kTargetNS4X, "NS4X", "NetScape4.X", "LOGO_NS4X.gif",
-     [](std::string& folder, std::string&) { return mFolderOnly(gGetSoftDataDir_NS4X, folder); }, mNoStoreFiles,
+     [](std::string& folder, std::string&) { return gGetSoftDataDir_NS4X(folder); }, mNoStoreFiles,
      nullptr, false, false, false, false, false, false, gDelHdData_NS4X, gProcRePlaceHdData_NS4X},
     {kTargetNS6X, "NS6X", "NetScape6.X 以降", "LOGO_NS6X.gif",
-     [](std::string& folder, std::string&) { return mFolderOnly(gGetSoftDataDir_NS6X, folder); }, mNoStoreFiles,
+     [](std::string& folder, std::string&) { return gGetSoftDataDir_NS6X(folder); }, mNoStoreFiles,
      nullptr, false, false, false, false, false, false, gDelHdData_NS6X, gProcRePlaceHdData_NS6X},
     {kTargetFavorite, "FAVORITE", "お気に入り（IE）", "LOGO_FAVORITE.gif",
-     [](std::string& folder, std::string&) { return mFolderOnly(gGetFavoriteDir, folder); }, mNoStoreFiles,
+     [](std::string& folder, std::string&) { return gGetFavoriteDir(folder); }, mNoStoreFiles,
      nullptr, false, false, false, true, true, false, gDelHdData_FAVORITE, gProcRePlaceHdData_FAVORITE},
     {kTargetColMail, "COLMAIL", "カラメル（JUSTHOME）", "LOGO_COLMAIL.gif",
-     [](std::string& folder, std::string&) { return mFolderOnly(gGetSoftDataDir_COLMAIL, folder); }, mNoStoreFiles,
+     [](std::string& folder, std::string&) { return gGetSoftDataDir_COLMAIL(folder); }, mNoStoreFiles,
      nullptr, false, false, false, false, false, false, gDelHdData_COLMAIL, gProcRePlaceHdData_COLMAIL},
 };
 
