@@ -24,9 +24,9 @@ struct FileCloser {
   }
 };
 
-// The whole file, read with no sharing so that nobody changes it under us.
-bool mReadWhole(const std::string& path, std::string& bytes) {
-  HANDLE h = CreateFileA(gToAnsi(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+// The whole file; share says what others may do with it meanwhile (0: nobody changes it under us).
+bool mReadWhole(const std::string& path, DWORD share, std::string& bytes) {
+  HANDLE h = CreateFileW(gToWide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
@@ -48,19 +48,7 @@ bool mWriteAll(FILE* f, const std::string& bytes) {
 }  // namespace
 
 bool gReadFileBytes(const std::string& path, std::string& bytes) {
-  HANDLE h = CreateFileW(gToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < 0x40000000;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    ok = bytes.empty() || (ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                           got == bytes.size());
-  }
-  CloseHandle(h);
-  return ok;
+  return mReadWhole(path, FILE_SHARE_READ | FILE_SHARE_WRITE, bytes);
 }
 
 bool gFileTransChar(const std::string& source, const std::string& destination, const std::string& find,
@@ -69,7 +57,7 @@ bool gFileTransChar(const std::string& source, const std::string& destination, c
   try {
     // Read first: a destination that is the source itself must not be emptied before it is read.
     std::string bytes;
-    const bool read = mReadWhole(source, bytes);
+    const bool read = mReadWhole(source, 0, bytes);
     if (!read) gErrRaiseLastError();
     out.f = _wfopen(gToWide(destination).c_str(), L"wb");
     if (out.f == nullptr || !read) {
@@ -109,7 +97,7 @@ bool gFileTransLine(const std::string& source, const std::string& destination, l
   FileCloser out;
   try {
     std::string bytes;
-    if (!mReadWhole(source, bytes)) {
+    if (!mReadWhole(source, 0, bytes)) {
       gErrRaiseLastError();
       gProcError("gFileTransLine", "");
       return false;
