@@ -40,6 +40,13 @@ timed bash -c "cd '$docs' && jlha a2o7q '$ref/documents.lzh' *"
 pack_s="${timing%% *}" pack_kb="${timing##* }"
 timed bash -c "cd '$ref/unpacked' && lhasa xqf '$ref/documents.lzh'"
 unpack_s="${timing%% *}" unpack_kb="${timing##* }"
+# Our codec alone under Wine, on the same folder: what is left above it in Velnor's figures is Velnor's own;
+# what lies between it and the native programs is Wine's file layer.
+rm -rf "$ref/unpacked" && mkdir -p "$ref/unpacked"
+timed "$VELNOR_ROOT/scripts/wine-exec" "$exe_dir/velnor-lzh.exe" c "$(windows "$ref/ours.lzh")" "$(windows "$docs")" -m lh7
+wine_pack_s="${timing%% *}"
+timed "$VELNOR_ROOT/scripts/wine-exec" "$exe_dir/velnor-lzh.exe" x "$(windows "$ref/ours.lzh")" "$(windows "$ref/unpacked")"
+wine_unpack_s="${timing%% *}"
 rm -rf "$ref"
 
 calc() { awk "BEGIN { printf \"%.2f\", $1 }"; }
@@ -52,10 +59,14 @@ printf '%-34s %9s %9s %9s\n' "Velnor backup (gather, pack, move)" "$backup_s" "$
 printf '%-34s %9s %9s %9s\n' "jlha -lh7- of the same folder" "$pack_s" "-" "$pack_s"
 printf '%-34s %9s %9s %9s\n' "Velnor restore (check, unpack, put)" "$restore_s" "$restore_p" "$(calc "$restore_s - $restore_p")"
 printf '%-34s %9s %9s %9s\n' "lhasa x of jlha's archive" "$unpack_s" "-" "$unpack_s"
+printf '%-34s %9s %9s %9s\n' "velnor-lzh c under Wine" "$wine_pack_s" "-" "$wine_pack_s"
+printf '%-34s %9s %9s %9s\n' "velnor-lzh x under Wine" "$wine_unpack_s" "-" "$wine_unpack_s"
 echo
 printf 'work against the reference (below 1.00: faster than the reference)\n'
-printf '  backup  Velnor work / jlha pack     %s\n' "$(calc "($backup_s - $backup_p) / ($pack_s > 0 ? $pack_s : 0.01)")"
-printf '  restore Velnor work / lhasa unpack  %s\n' "$(calc "($restore_s - $restore_p) / ($unpack_s > 0 ? $unpack_s : 0.01)")"
+printf '  %-40s %s\n' "backup  Velnor work / jlha pack" "$(calc "($backup_s - $backup_p) / ($pack_s > 0 ? $pack_s : 0.01)")"
+printf '  %-40s %s\n' "restore Velnor work / lhasa unpack" "$(calc "($restore_s - $restore_p) / ($unpack_s > 0 ? $unpack_s : 0.01)")"
+printf '  %-40s %s\n' "backup  Velnor work / our codec, Wine" "$(calc "($backup_s - $backup_p) / ($wine_pack_s > 0 ? $wine_pack_s : 0.01)")"
+printf '  %-40s %s\n' "restore Velnor work / our codec, Wine" "$(calc "($restore_s - $restore_p) / ($wine_unpack_s > 0 ? $wine_unpack_s : 0.01)")"
 printf 'peak memory: Velnor %s MB (working set under Wine), jlha %s MB, lhasa %s MB\n' "$peak" \
   "$(calc "$pack_kb / 1024")" "$(calc "$unpack_kb / 1024")"
 

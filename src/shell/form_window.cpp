@@ -247,7 +247,12 @@ void FormWindow::ShowProgress(int id, uint64_t done, uint64_t total) {
     return;
   }
   const int position = static_cast<int>(done >= total ? 1000 : done * 1000 / total);
-  if (position != shownProgress_) {
+  // Both moving the bar and taking the window's messages cost far more than the work between two calls (the
+  // bar repaints itself at once, some 9 ms under Wine): 20 times a second does, and the bar's start and end
+  // show at once.
+  const DWORD now = GetTickCount();
+  const bool due = now - progressTick_ >= 50;
+  if (position != shownProgress_ && (due || shownProgress_ < 0 || position == 1000)) {
     if (shownProgress_ < 0) {
       ShowWindow(bar, SW_SHOW);
       SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
@@ -255,9 +260,7 @@ void FormWindow::ShowProgress(int id, uint64_t done, uint64_t total) {
     SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     shownProgress_ = position;
   }
-  // Taking the window's messages costs far more than the work between two calls: 20 times a second does.
-  const DWORD now = GetTickCount();
-  if (now - progressTick_ < 50) return;
+  if (!due) return;
   progressTick_ = now;
   gUi().DoEvents();
 }

@@ -48,8 +48,8 @@ class FormWindow : public Form {
   void SetVisible(int id, bool visible);
   void SetTooltip(int id, const std::string& text);
   void SetBusyCursor(bool busy);
-  // A progress bar control at done of total; total 0 hides it. The bar moves in thousandths, and the window
-  // takes its messages at most every 50 ms: a pack calls this for every few kilobytes.
+  // A progress bar control at done of total; total 0 hides it. The bar moves in thousandths, at most every
+  // 50 ms as the window takes its messages: a pack calls this for every few kilobytes.
   void ShowProgress(int id, uint64_t done, uint64_t total);
 
  protected:
