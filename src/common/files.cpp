@@ -65,12 +65,10 @@ bool gChkDirExists(const std::string& path, bool driveTest) {
 }
 
 bool gGetDirSize(const std::string& folder, double& total) {
-  total = 0;
-  std::string unused;
-  long count = 0;
-  if (gFindFile(folder, "*", true, nullptr, nullptr, true, unused, false, 0, false, 0, false, 0, count, total,
-                false, false, 0))
-    return true;
+  FindFileResult found;
+  const bool ok = gFindFile(folder, FindFileOptions{}, found);
+  total = found.totalSize;
+  if (ok) return true;
   gProcError("gGetDirSize", "");
   return false;
 }

@@ -49,28 +49,18 @@ void mAppend(HWND listBox, std::string& result, const std::string& item, bool li
 
 }  // namespace
 
-bool gFindFile(const std::string& folder, const std::string& patterns, bool recurse, HWND listBox,
-               HWND captionLabel, bool fullPath, std::string& result, bool useMinSize, double minSize,
-               bool useMaxSize, double maxSize, bool useCountLimit, long countLimit, long& foundCount,
-               double& totalSize, bool listFolders, bool annotate, long depth) {
+namespace {
+
+bool mFind(const std::string& folder, const FindFileOptions& o, const std::vector<std::wstring>& wanted,
+           FindFileResult& found, long depth) {
   HANDLE h = INVALID_HANDLE_VALUE;
   try {
-    if (useCountLimit && foundCount >= countLimit) return true;
+    if (o.countLimit && found.count >= *o.countLimit) return true;
     const std::string base = gAddRoot(folder);
-    if (captionLabel != nullptr) {
-      SetWindowTextW(captionLabel, gToWide(base).c_str());
+    if (o.captionLabel != nullptr) {
+      SetWindowTextW(o.captionLabel, gToWide(base).c_str());
       gUi().DoEvents();
     }
-
-    std::vector<std::string> pieces;
-    long last = 0;
-    if (!gProcCharSplit(patterns, ";", pieces, last)) {
-      gErrRaise(5, "gFindFile");
-      gProcError("gFindFile", "");
-      return false;
-    }
-    std::vector<std::wstring> wanted;
-    for (const std::string& piece : pieces) wanted.push_back(mUpper(L"*" + gToWide(piece) + L"*"));
 
     WIN32_FIND_DATAW data;
     h = FindFirstFileW(gToWide(base + "*").c_str(), &data);
@@ -96,29 +86,28 @@ bool gFindFile(const std::string& folder, const std::string& patterns, bool recu
       // The whole size: a mailbox over 4 GB must count as what it is.
       const double size =
           static_cast<double>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-      if ((useMinSize && size < minSize) || (useMaxSize && size > maxSize)) continue;
-      if (useCountLimit && foundCount >= countLimit) {
+      if ((o.minSize && size < *o.minSize) || (o.maxSize && size > *o.maxSize)) continue;
+      if (o.countLimit && found.count >= *o.countLimit) {
         FindClose(h);
         return true;
       }
-      if (annotate) {
-        mAppend(listBox, result, kFindFileMarker + level + "*" + base + name, true);
+      if (o.annotate) {
+        mAppend(o.listBox, found.list, kFindFileMarker + level + "*" + base + name, true);
       } else {
-        mAppend(listBox, result, fullPath ? base + name : name, false);
+        mAppend(o.listBox, found.list, o.fullPath ? base + name : name, false);
       }
-      ++foundCount;
-      totalSize += size;
+      ++found.count;
+      found.totalSize += size;
     } while (FindNextFileW(h, &data));
     FindClose(h);
     h = INVALID_HANDLE_VALUE;
 
-    if (!recurse) return true;
+    if (!o.recurse) return true;
     for (const std::string& sub : subfolders) {
       const std::string subPath = base + sub + "\\";
-      if (listFolders) mAppend(listBox, result, annotate ? kFindDirMarker + level + "*" + subPath : subPath, true);
-      if (!gFindFile(subPath, patterns, recurse, listBox, captionLabel, fullPath, result, useMinSize, minSize,
-                     useMaxSize, maxSize, useCountLimit, countLimit, foundCount, totalSize, listFolders, annotate,
-                     depth + 1)) {
+      if (o.listFolders)
+        mAppend(o.listBox, found.list, o.annotate ? kFindDirMarker + level + "*" + subPath : subPath, true);
+      if (!mFind(subPath, o, wanted, found, depth + 1)) {
         gErrRaise(5, "search of " + subPath + " failed");
         gProcError("gFindFile", "");
         return false;
@@ -131,4 +120,47 @@ bool gFindFile(const std::string& folder, const std::string& patterns, bool recu
     gProcError("gFindFile", "");
     return false;
   }
+}
+
+bool mFindFrom(const std::string& folder, const FindFileOptions& options, FindFileResult& found, long depth) {
+  if (options.countLimit && found.count >= *options.countLimit) return true;
+  std::vector<std::string> pieces;
+  long last = 0;
+  if (!gProcCharSplit(options.patterns, ";", pieces, last)) {
+    gErrRaise(5, "gFindFile");
+    gProcError("gFindFile", "");
+    return false;
+  }
+  std::vector<std::wstring> wanted;
+  for (const std::string& piece : pieces) wanted.push_back(mUpper(L"*" + gToWide(piece) + L"*"));
+  return mFind(folder, options, wanted, found, depth);
+}
+
+}  // namespace
+
+bool gFindFile(const std::string& folder, const FindFileOptions& options, FindFileResult& found) {
+  return mFindFrom(folder, options, found, 0);
+}
+
+bool gFindFile(const std::string& folder, const std::string& patterns, bool recurse, HWND listBox,
+               HWND captionLabel, bool fullPath, std::string& result, bool useMinSize, double minSize,
+               bool useMaxSize, double maxSize, bool useCountLimit, long countLimit, long& foundCount,
+               double& totalSize, bool listFolders, bool annotate, long depth) {
+  FindFileOptions options;
+  options.patterns = patterns;
+  options.recurse = recurse;
+  options.fullPath = fullPath;
+  options.listFolders = listFolders;
+  options.annotate = annotate;
+  if (useMinSize) options.minSize = minSize;
+  if (useMaxSize) options.maxSize = maxSize;
+  if (useCountLimit) options.countLimit = countLimit;
+  options.listBox = listBox;
+  options.captionLabel = captionLabel;
+  FindFileResult found{std::move(result), foundCount, totalSize};
+  const bool ok = mFindFrom(folder, options, found, depth);
+  result = std::move(found.list);
+  foundCount = found.count;
+  totalSize = found.totalSize;
+  return ok;
 }

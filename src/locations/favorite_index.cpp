@@ -113,17 +113,17 @@ bool gProcCreateFavoriteIndexFile(const std::string& destination, const std::str
     }
     favorites = gAddRoot(favorites);
 
-    std::string found;
-    long count = 0;
-    double total = 0;
-    if (!gFindFile(favorites, "*", true, nullptr, nullptr, true, found, false, 0, false, 0, false, 0, count,
-                   total, true, true, 0)) {
+    FindFileOptions everything;
+    everything.listFolders = true;
+    everything.annotate = true;
+    FindFileResult found;
+    if (!gFindFile(favorites, everything, found)) {
       gProcError("gProcCreateFavoriteIndexFile", "");
       return false;
     }
     std::vector<std::string> entries;
     long last = 0;
-    if (!found.empty() && !gProcCharSplit(found, "\r\n", entries, last)) {
+    if (!found.list.empty() && !gProcCharSplit(found.list, "\r\n", entries, last)) {
       gProcError("gProcCreateFavoriteIndexFile", "");
       return false;
     }
