@@ -10,13 +10,12 @@
 #include "common/system.h"
 #include "common/text.h"
 #include "common/ui.h"
-#include "shell/forms.h"
-#include "shell/frm_about.h"
 #include "session/session.h"
 #include "session/session_state.h"
 #include "session/targets.h"
+#include "window/frm_about.h"
 
-frmBackup::frmBackup() : FormWindow("バックアップ処理", 540, 350) {}
+frmBackup::frmBackup(HandBack backToMenu) : FormWindow("バックアップ処理", 540, 350), backToMenu_(std::move(backToMenu)) {}
 
 void frmBackup::CreateControls() {
   AddControl({L"STATIC", "", SS_LEFT, 14, 10, 340, 84, lblMsg0});
@@ -187,7 +186,8 @@ bool frmBackup::Form_Unload() {
 
 void frmBackup::Form_Terminate() {
   gSetBackupView(nullptr);
-  if (!gShowMenuAgain()) gProcFatalError("frmBackup_Form_UnLoad", gMenuCreateFailure());
+  std::string why;
+  if (!backToMenu_(why)) gProcFatalError("frmBackup_Form_UnLoad", why);
 }
 
 void frmBackup::OnCommand(int id, int code) {

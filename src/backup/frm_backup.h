@@ -4,13 +4,13 @@
 #include <string>
 
 #include "backup/backup_view.h"
-#include "shell/form_window.h"
+#include "window/form_window.h"
 
 class frmBackup final : public FormWindow, public BackupView {
  public:
   enum : int { lblMsg0 = 101, lblMsg, lblMsg1, txtMsg, lblDataSaveDir, txtDataSaveDir, cmdNext, cmdMenu, picLogo,
                prgProgress, mnuContents = 201, mnuAbout };
-  frmBackup();
+  explicit frmBackup(HandBack backToMenu);
 
   // 0 before the data is made, 1 after; 0 whenever a backup wizard opens.
   int BackupStep = 0;
@@ -37,4 +37,5 @@ class frmBackup final : public FormWindow, public BackupView {
   void mStepMake();
   void mStepWrite();
   void mShowButtons(bool visible);
+  HandBack backToMenu_;
 };

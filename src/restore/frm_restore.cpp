@@ -10,17 +10,16 @@
 #include "common/system.h"
 #include "common/ui.h"
 #include "formats/info_file.h"
-#include "session/set_info.h"
 #include "locations/data_locations.h"
 #include "restore/replacement.h"
 #include "restore/retrieval.h"
 #include "restore/transaction.h"
-#include "shell/forms.h"
 #include "session/session.h"
 #include "session/session_state.h"
+#include "session/set_info.h"
 #include "session/targets.h"
 
-frmRestore::frmRestore() : FormWindow("復元処理", 540, 250) {}
+frmRestore::frmRestore(HandBack backToMenu) : FormWindow("復元処理", 540, 250), backToMenu_(std::move(backToMenu)) {}
 
 void frmRestore::CreateControls() {
   AddControl({L"STATIC", "", SS_LEFT, 14, 10, 340, 90, lblMsg0});
@@ -103,7 +102,7 @@ void frmRestore::mStepCheck() {
       return mStop();
     }
     if (!gGetIniData() || !gGetStrBkSoft(s.SetTargetSoft, savedName)) gProcFatalError("frmRestore_cmdNext_Click", "");
-    if (s.SetTargetSoft != s.TargetSoft) {
+    if (!gChkSetOfSessionTarget()) {
       if (gDispMsg(1017, savedName, 1) == IDRETRY) continue;
       return mStop();
     }
@@ -187,7 +186,8 @@ bool frmRestore::Form_Unload() { return !Busy; }
 
 void frmRestore::Form_Terminate() {
   gSetRestoreView(nullptr);
-  if (!gShowMenuAgain()) gProcFatalError("frmRestore_Form_Unload", gMenuCreateFailure());
+  std::string why;
+  if (!backToMenu_(why)) gProcFatalError("frmRestore_Form_Unload", why);
 }
 
 void frmRestore::OnCommand(int id, int code) {

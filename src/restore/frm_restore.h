@@ -4,12 +4,12 @@
 #include <string>
 
 #include "restore/restore_view.h"
-#include "shell/form_window.h"
+#include "window/form_window.h"
 
 class frmRestore final : public FormWindow, public RestoreView {
  public:
   enum : int { lblMsg0 = 101, lblMsg, picLogo, prgProgress, cmdNext, cmdMenu };
-  frmRestore();
+  explicit frmRestore(HandBack backToMenu);
 
   // 0 before the check, 1 after the contents have been shown.
   int Step = 0;
@@ -35,4 +35,5 @@ class frmRestore final : public FormWindow, public RestoreView {
   void mStop();
   void gDispSaveIniData(const std::string& savedName);
   bool pendingFirstStep_ = false;
+  HandBack backToMenu_;
 };

@@ -19,6 +19,7 @@
 #include "restore/restore_view.h"
 #include "session/session.h"
 #include "session/session_state.h"
+#include "session/set_info.h"
 
 namespace {
 
@@ -96,9 +97,7 @@ bool mWaitForDisk(int32_t disk) {
     } else if (gGetIniInteger(s.InfoFile, kInfoSection, "fd-number", 255) != std::to_string(disk)) {
       asked = kMsgNextDisk;
       extra = std::to_string(disk) + "枚目";
-    } else if (gGetIniString(s.InfoFile, kInfoSection, "user-name", "???") != s.Saved.UserName ||
-               gGetIniString(s.InfoFile, kInfoSection, "BkDate", "") != s.Saved.BkDate ||
-               gGetIniInteger(s.InfoFile, kInfoSection, "bkSoft-Name", 255) != std::to_string(s.SetTargetSoft)) {
+    } else if (!gChkSameSetInfo()) {
       asked = kMsgOtherSet;
     } else {
       return true;

@@ -2,6 +2,7 @@
 #include "session/set_info.h"
 
 #include "common/app.h"
+#include "formats/ini_file.h"
 #include "session/session_state.h"
 #include "session/targets.h"
 
@@ -71,4 +72,16 @@ bool gGetIniData() {
     s.RegSubKey = r.RegSubKey;
   }
   return true;
+}
+
+bool gChkSetOfSessionTarget() {
+  const SessionState& s = gSession();
+  return s.SetTargetSoft == s.TargetSoft;
+}
+
+bool gChkSameSetInfo() {
+  const SessionState& s = gSession();
+  return gGetIniString(s.InfoFile, kInfoSection, "user-name", "???") == s.Saved.UserName &&
+         gGetIniString(s.InfoFile, kInfoSection, "BkDate", "") == s.Saved.BkDate &&
+         gGetIniInteger(s.InfoFile, kInfoSection, "bkSoft-Name", 255) == std::to_string(s.SetTargetSoft);
 }

@@ -11,3 +11,8 @@ bool mSaveFile(bool nextDisk, int32_t diskNumber);
 std::string gGetInfoFileBytes(bool nextDisk, int32_t diskNumber);
 // Reads the information file at the session's InfoFile into the session and checks it.
 bool gGetIniData();
+// Whether the set read by gGetIniData was made of the target the user chose.
+bool gChkSetOfSessionTarget();
+// Whether the information file at the session's InfoFile belongs to the set read first: the same user, date
+// and target. A disk of another set says otherwise.
+bool gChkSameSetInfo();

@@ -3,8 +3,20 @@
 
 #include "backup/frm_backup.h"
 #include "restore/frm_restore.h"
-#include "shell/frm_about.h"
 #include "shell/frm_menu.h"
+#include "window/frm_about.h"
+#include "window/frm_about.h"
+
+namespace {
+
+// Where both wizards go when they close.
+bool mBackToMenu(std::string& why) {
+  if (gDspForm(gFrmMenu(), 0, 0, false, 0.8f)) return true;
+  why = gFrmMenu().CreateFailure();
+  return false;
+}
+
+}  // namespace
 
 frmMenu& gFrmMenu() {
   static frmMenu form;
@@ -12,12 +24,12 @@ frmMenu& gFrmMenu() {
 }
 
 frmBackup& gFrmBackup() {
-  static frmBackup form;
+  static frmBackup form(mBackToMenu);
   return form;
 }
 
 frmRestore& gFrmRestore() {
-  static frmRestore form;
+  static frmRestore form(mBackToMenu);
   return form;
 }
 
@@ -26,11 +38,3 @@ frmEndProgram& gFrmEndProgram() {
   return form;
 }
 
-frmAbout& gFrmAbout() {
-  static frmAbout form;
-  return form;
-}
-
-bool gShowMenuAgain() { return gDspForm(gFrmMenu(), 0, 0, false, 0.8f); }
-
-std::string gMenuCreateFailure() { return gFrmMenu().CreateFailure(); }

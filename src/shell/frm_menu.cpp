@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "backup/frm_backup.h"
+#include "backup/media_writer.h"
 #include "common/app.h"
 #include "common/char_helpers.h"
 #include "common/drives.h"
@@ -16,18 +18,16 @@
 #include "common/text.h"
 #include "common/ui.h"
 #include "formats/info_file.h"
-#include "session/set_info.h"
 #include "locations/data_locations.h"
+#include "restore/frm_restore.h"
 #include "restore/retrieval.h"
 #include "restore/transaction.h"
-#include "shell/forms.h"
-#include "shell/frm_about.h"
 #include "session/session.h"
 #include "session/session_state.h"
+#include "session/set_info.h"
 #include "session/targets.h"
-#include "backup/frm_backup.h"
-#include "backup/media_writer.h"
-#include "restore/frm_restore.h"
+#include "shell/forms.h"
+#include "window/frm_about.h"
 
 namespace {
 
@@ -187,7 +187,7 @@ bool frmMenu::mInitProcessing(int index) {
     };
     if (!gChkExeistSaveDataFromNOTFD()) return refuse(13, "バックアップデータが", 0);
     if (!gGetIniData()) return refuse(47, "バックアップデータから保存内容が", 0);
-    if (s.SetTargetSoft != s.TargetSoft) return refuse(1011, "", 0);
+    if (!gChkSetOfSessionTarget()) return refuse(1011, "", 0);
     const auto restorable = gSessionTarget().chkRestorableVersion;
     if (restorable != nullptr && !restorable(s.SetSoftVersion, s.SoftVersion))
       return refuse(1014, s.SetSoftVersion.substr(0, 1) + "X", 1);

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "shell/form_window.h"
+#include "window/form_window.h"
 
 class frmMenu final : public FormWindow {
  public:

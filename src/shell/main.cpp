@@ -1,8 +1,8 @@
 // WinMain: start-up, then the window messages until the end screen ends the program.
 #include <windows.h>
 
-#include "shell/form_window.h"
 #include "shell/startup.h"
+#include "window/form_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   OleInitialize(nullptr);

@@ -8,11 +8,11 @@
 #include "common/ui.h"
 #include "locations/user_folders.h"
 #include "restore/transaction.h"
-#include "shell/forms.h"
-#include "shell/frm_about.h"
-#include "shell/frm_menu.h"
 #include "session/session.h"
 #include "session/session_state.h"
+#include "shell/forms.h"
+#include "shell/frm_menu.h"
+#include "window/frm_about.h"
 
 namespace {
 

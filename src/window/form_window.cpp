@@ -1,5 +1,5 @@
 // A plain Win32 top-level window with child controls, visual styles and tooltips.
-#include "shell/form_window.h"
+#include "window/form_window.h"
 
 #include <commctrl.h>
 

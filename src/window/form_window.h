@@ -9,6 +9,10 @@
 
 #include "common/system.h"
 
+// Shows the window a wizard hands back to when it closes: the shell's menu, which the wizards, below the
+// shell, do not name. False, with why, when it could not be shown.
+using HandBack = std::function<bool(std::string& why)>;
+
 // How one control is made: class, text, style, place (in dialog-like units of the window's font).
 struct CreateArgs {
   const wchar_t* className = L"STATIC";

@@ -1,5 +1,5 @@
 // The About window and the end screen.
-#include "shell/frm_about.h"
+#include "window/frm_about.h"
 
 #include "common/app.h"
 #include "common/error_log.h"
@@ -25,6 +25,11 @@ void mShowIcon(HWND window, HWND image) {
 }
 
 }  // namespace
+
+frmAbout& gFrmAbout() {
+  static frmAbout form;
+  return form;
+}
 
 frmAbout::frmAbout() : FormWindow("このソフトについて", 320, 150) {}
 

@@ -1,6 +1,6 @@
 // The About window and the end screen.
 #pragma once
-#include "shell/form_window.h"
+#include "window/form_window.h"
 
 class frmAbout final : public FormWindow {
  public:
@@ -14,6 +14,9 @@ class frmAbout final : public FormWindow {
   bool Form_Load() override;
   void OnCommand(int id, int code) override;
 };
+
+// The one About window, made when first shown; every window's menu opens it.
+frmAbout& gFrmAbout();
 
 class frmEndProgram final : public FormWindow {
  public:

@@ -14,14 +14,14 @@
 #include "formats/registry.h"
 #include "locations/user_folders.h"
 #include "restore/frm_restore.h"
-#include "shell/forms.h"
-#include "shell/frm_about.h"
-#include "shell/frm_menu.h"
 #include "session/session.h"
 #include "session/session_state.h"
+#include "shell/forms.h"
+#include "shell/frm_menu.h"
 #include "support/screenshot.h"
 #include "support/scripted_ui.h"
 #include "support/temp_env.h"
+#include "window/frm_about.h"
 
 namespace {
 
