@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "backup/frm_backup.h"
 #include "common/app.h"
@@ -290,4 +291,27 @@ TEST_F(ScreensTest, AboutShowsTheVersionFromTheResource) {
   ASSERT_NE(about.Hwnd(), nullptr);
   EXPECT_EQ(about.GetText(frmAbout::lblVersion), frmAbout::VersionText());
   SaveScreenshot(about.Hwnd(), "about");
+}
+
+namespace {
+
+class ProgressWindow final : public FormWindow {
+ public:
+  ProgressWindow() : FormWindow("progress", 200, 60) {}
+  static constexpr int kBar = 101;
+
+ protected:
+  void CreateControls() override { AddControl({PROGRESS_CLASSW, "", 0, 4, 4, 180, 14, kBar}); }
+  bool Form_Load() override { return true; }
+  void OnCommand(int, int) override {}
+};
+
+}  // namespace
+
+// The bar moves at most 20 times a second, but its end must never be the step that is left out.
+TEST_F(ScreensTest, ProgressShowsItsEndAtOnce) {
+  ProgressWindow window;
+  ASSERT_NE(window.Hwnd(), nullptr);
+  for (uint64_t done = 0; done <= 1000; done += 10) window.ShowProgress(ProgressWindow::kBar, done, 1000);
+  EXPECT_EQ(SendMessageW(window.Item(ProgressWindow::kBar), PBM_GETPOS, 0, 0), 1000);
 }
