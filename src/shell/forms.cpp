@@ -5,7 +5,6 @@
 #include "restore/frm_restore.h"
 #include "shell/frm_menu.h"
 #include "window/frm_about.h"
-#include "window/frm_about.h"
 
 namespace {
 
