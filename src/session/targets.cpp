@@ -24,43 +24,66 @@ bool mNoStoreFiles(SessionState& s) {
 
 // The rows, in the main menu's order.
 constexpr TargetRow kTargets[] = {
-    {kTargetOE, "OE", "Outlook Express", "LOGO_OE.gif",
-     [](std::string& folder, std::string& version) { return gGetSoftDataDir_OE(folder, version); },
-     [](SessionState& s) {
-       std::string file;
-       if (!gGetAddressBookFName(file) || !gGetAddressBookDir(s.AddressBookDir)) return false;
-       s.AddressBookFile = gGetFileName(file);
-       return true;
-     },
-     gChkPossiveRestore_OEVersion, true, false, true, false, false, true, gDelHdData_OE, gProcRePlaceHdData_OE},
-    {kTargetMyDocuments, "MYDOCUMENTS", "マイ ドキュメント", "LOGO_MYDOCUMENTS.gif",
-     [](std::string& folder, std::string&) { return gGetMyDocumentsDir(folder); }, mNoStoreFiles,
-     nullptr, false, false, false, false, true, false, gDelHdData_MYDOCUMENTS, gProcRePlaceHdData_MYDOCUMENTS},
-    {kTargetOL, "OL", "Outlook", "LOGO_OL.gif",
+    {.id = kTargetOE, .code = "OE", .name = "Outlook Express", .logo = "LOGO_OE.gif",
+     .findDataDir = [](std::string& folder, std::string& version) { return gGetSoftDataDir_OE(folder, version); },
+     .findStoreFiles =
+         [](SessionState& s) {
+           std::string file;
+           if (!gGetAddressBookFName(file) || !gGetAddressBookDir(s.AddressBookDir)) return false;
+           s.AddressBookFile = gGetFileName(file);
+           return true;
+         },
+     .chkRestorableVersion = gChkPossiveRestore_OEVersion,
+     .addressBook = true,
+     .accountSettings = true,
+     .heldInBackground = true,
+     .delHdData = gDelHdData_OE,
+     .rePlaceHdData = gProcRePlaceHdData_OE},
+    {.id = kTargetMyDocuments, .code = "MYDOCUMENTS", .name = "マイ ドキュメント", .logo = "LOGO_MYDOCUMENTS.gif",
+     .findDataDir = [](std::string& folder, std::string&) { return gGetMyDocumentsDir(folder); },
+     .findStoreFiles = mNoStoreFiles,
+     .keepCurrentQuestion = true,
+     .delHdData = gDelHdData_MYDOCUMENTS,
+     .rePlaceHdData = gProcRePlaceHdData_MYDOCUMENTS},
+    {.id = kTargetOL, .code = "OL", .name = "Outlook", .logo = "LOGO_OL.gif",
      // Outlook's version is not one that sets must match: the caller's stays as it was.
-     [](std::string& folder, std::string&) {
-       std::string ignored;
-       return gGetSoftDataDir_OL(folder, ignored);
-     },
-     [](SessionState& s) {
-       std::string file;
-       if (!gGetPstFName(file)) return false;
-       s.PstFile = gGetFileName(file);
-       return true;
-     },
-     nullptr, false, true, false, false, false, false, gDelHdData_OL, gProcRePlaceHdData_OL},
-    {kTargetNS4X, "NS4X", "NetScape4.X", "LOGO_NS4X.gif",
-     [](std::string& folder, std::string&) { return gGetSoftDataDir_NS4X(folder); }, mNoStoreFiles,
-     nullptr, false, false, false, false, false, false, gDelHdData_NS4X, gProcRePlaceHdData_NS4X},
-    {kTargetNS6X, "NS6X", "NetScape6.X 以降", "LOGO_NS6X.gif",
-     [](std::string& folder, std::string&) { return gGetSoftDataDir_NS6X(folder); }, mNoStoreFiles,
-     nullptr, false, false, false, false, false, false, gDelHdData_NS6X, gProcRePlaceHdData_NS6X},
-    {kTargetFavorite, "FAVORITE", "お気に入り（IE）", "LOGO_FAVORITE.gif",
-     [](std::string& folder, std::string&) { return gGetFavoriteDir(folder); }, mNoStoreFiles,
-     nullptr, false, false, false, true, true, false, gDelHdData_FAVORITE, gProcRePlaceHdData_FAVORITE},
-    {kTargetColMail, "COLMAIL", "カラメル（JUSTHOME）", "LOGO_COLMAIL.gif",
-     [](std::string& folder, std::string&) { return gGetSoftDataDir_COLMAIL(folder); }, mNoStoreFiles,
-     nullptr, false, false, false, false, false, false, gDelHdData_COLMAIL, gProcRePlaceHdData_COLMAIL},
+     .findDataDir =
+         [](std::string& folder, std::string&) {
+           std::string ignored;
+           return gGetSoftDataDir_OL(folder, ignored);
+         },
+     .findStoreFiles =
+         [](SessionState& s) {
+           std::string file;
+           if (!gGetPstFName(file)) return false;
+           s.PstFile = gGetFileName(file);
+           return true;
+         },
+     .storeFile = true,
+     .delHdData = gDelHdData_OL,
+     .rePlaceHdData = gProcRePlaceHdData_OL},
+    {.id = kTargetNS4X, .code = "NS4X", .name = "NetScape4.X", .logo = "LOGO_NS4X.gif",
+     .findDataDir = [](std::string& folder, std::string&) { return gGetSoftDataDir_NS4X(folder); },
+     .findStoreFiles = mNoStoreFiles,
+     .delHdData = gDelHdData_NS4X,
+     .rePlaceHdData = gProcRePlaceHdData_NS4X},
+    {.id = kTargetNS6X, .code = "NS6X", .name = "NetScape6.X 以降", .logo = "LOGO_NS6X.gif",
+     .findDataDir = [](std::string& folder, std::string&) { return gGetSoftDataDir_NS6X(folder); },
+     .findStoreFiles = mNoStoreFiles,
+     .delHdData = gDelHdData_NS6X,
+     .rePlaceHdData = gProcRePlaceHdData_NS6X},
+    {.id = kTargetFavorite, .code = "FAVORITE", .name = "お気に入り（IE）", .logo = "LOGO_FAVORITE.gif",
+     .findDataDir = [](std::string& folder, std::string&) { return gGetFavoriteDir(folder); },
+     .findStoreFiles = mNoStoreFiles,
+     .indexPage = true,
+     .keepCurrentQuestion = true,
+     .delHdData = gDelHdData_FAVORITE,
+     .rePlaceHdData = gProcRePlaceHdData_FAVORITE},
+    {.id = kTargetColMail, .code = "COLMAIL", .name = "カラメル（JUSTHOME）", .logo = "LOGO_COLMAIL.gif",
+     .findDataDir = [](std::string& folder, std::string&) { return gGetSoftDataDir_COLMAIL(folder); },
+     .findStoreFiles = mNoStoreFiles,
+     .delHdData = gDelHdData_COLMAIL,
+     .rePlaceHdData = gProcRePlaceHdData_COLMAIL},
 };
 
 // Loads a GIF (or any picture OLE can read) into a bitmap the control can show.

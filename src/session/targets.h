@@ -30,20 +30,20 @@ struct TargetRow {
   // Fills the session's message store and address book names at the start of a backup or restore.
   bool (*findStoreFiles)(SessionState& s);
   // Whether a set of the saved version restores onto the current one; nullptr: any does.
-  bool (*chkRestorableVersion)(const std::string& saved, const std::string& current);
+  bool (*chkRestorableVersion)(const std::string& saved, const std::string& current) = nullptr;
   // A backup also gathers the address book (AddressData), and the set names its file.
-  bool addressBook;
+  bool addressBook = false;
   // The set names the message store file.
-  bool storeFile;
+  bool storeFile = false;
   // A backup may carry the mail account settings (the user is asked); a restore then puts them back.
-  bool accountSettings;
+  bool accountSettings = false;
   // A backup to floppy disks writes the Favorites index page beside the set.
-  bool indexPage;
+  bool indexPage = false;
   // A restore asks whether to keep the current files beside the saved ones.
-  bool keepCurrentQuestion;
+  bool keepCurrentQuestion = false;
   // A file held by this program while a restore runs is its background process: the user is told to restart
   // Windows rather than offered a retry.
-  bool heldInBackground;
+  bool heldInBackground = false;
   // What a restore sets aside and what it puts back (the address book's own pair follows when it has one).
   bool (*delHdData)();
   bool (*rePlaceHdData)();
