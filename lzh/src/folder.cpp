@@ -85,6 +85,12 @@ Status FileSystem::close_write(std::unique_ptr<SeekableOutputStream>& stream) {
     return s;
 }
 
+Status FileSystem::finish_write(const fs::path& file, std::unique_ptr<SeekableOutputStream>& stream,
+                                std::int64_t mtime, std::uint8_t attributes) {
+    LZH_TRY(close_write(stream));
+    return set_info(file, mtime, attributes);
+}
+
 Status FileSystem::make_folder(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -395,17 +401,23 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
             ProgressFn progress;
             if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
             s = reader.extract(*out, progress);
-            Status closed = fsys.close_write(out);
-            if (s.is_ok()) s = closed;
+            // A new file gets its time and attributes as it closes; a stand-in gets them under its real name.
+            if (s.is_ok() && !existed) {
+                s = fsys.finish_write(target, out, e.mtime, e.attributes);
+            } else {
+                Status closed = fsys.close_write(out);
+                if (s.is_ok()) s = closed;
+            }
         }
         if (s.is_ok() && existed) s = put_in_place(fsys, written, target);
         if (!s.is_ok()) {
+            if (out) fsys.close_write(out);
             fsys.remove(written);
             if (s.code() == StatusCode::Aborted) return s;
             note(s, e.name);
             continue;
         }
-        note(fsys.set_info(target, e.mtime, e.attributes), e.name);
+        if (existed) note(fsys.set_info(target, e.mtime, e.attributes), e.name);
     }
     // Deepest first, after all files, since creating files inside changes a folder's time.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) note(fsys.set_info(it->path, it->mtime, it->attributes), it->path.string());

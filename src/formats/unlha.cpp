@@ -111,13 +111,16 @@ class HandleOutputStream final : public lzh::SeekableOutputStream {
     if (position_ > length) position_ = length;
     return lzh::Status::ok();
   }
-  // Writes what is left and closes; false when either failed.
-  lzh::Status close() {
+  // Writes what is left, gives the file its last-write time when one is given (after the last write, so that
+  // it stays), and closes; false when any of it failed.
+  lzh::Status close(const FILETIME* written = nullptr) {
     if (h_ == INVALID_HANDLE_VALUE) return lzh::Status::ok();
     const bool flushed = flush();
+    const bool timed = written == nullptr || SetFileTime(h_, nullptr, nullptr, written);
     const bool closed = CloseHandle(h_) != FALSE;
     h_ = INVALID_HANDLE_VALUE;
-    return flushed && closed ? lzh::Status::ok() : lzh::Status::io_error("closing file failed");
+    if (!flushed || !closed) return lzh::Status::io_error("closing file failed");
+    return timed ? lzh::Status::ok() : lzh::Status::io_error("cannot set the file's time");
   }
 
  private:
@@ -233,18 +236,38 @@ class WinFileSystem : public lzh::FileSystem {
     return s;
   }
 
+  // Each name looked up costs: the time goes on through the open file, and the attributes only when they
+  // are more than the archive flag a new file has anyway.
+  lzh::Status finish_write(const fs::path& file, std::unique_ptr<lzh::SeekableOutputStream>& stream, int64_t mtime,
+                           uint8_t attributes) override {
+    auto* own = dynamic_cast<HandleOutputStream*>(stream.get());
+    if (own == nullptr) return lzh::FileSystem::finish_write(file, stream, mtime, attributes);
+    const uint64_t ticks = static_cast<uint64_t>(mtime > 0 ? mtime : 0) * 10000000ull + 116444736000000000ull;
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    const lzh::Status s = own->close(&written);
+    stream.reset();
+    if (!s.is_ok() || !keepAttributes_ || (mKept(attributes) & ~FILE_ATTRIBUTE_ARCHIVE) == 0) return s;
+    return mSetAttributes(file, attributes);
+  }
+
   lzh::Status set_info(const fs::path& path, int64_t mtime, uint8_t attributes) override {
     lzh::Status s = lzh::FileSystem::set_info(path, mtime, keepAttributes_ ? attributes : 0);
     if (!s.is_ok() || !keepAttributes_) return s;
-    const DWORD keep = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                     FILE_ATTRIBUTE_ARCHIVE);
-    if (keep != 0 && !SetFileAttributesW(path.c_str(), keep | (GetFileAttributesW(path.c_str()) &
-                                                                FILE_ATTRIBUTE_DIRECTORY)))
-      return lzh::Status::io_error("cannot set attributes");
-    return s;
+    return mSetAttributes(path, attributes);
   }
 
  private:
+  static DWORD mKept(uint8_t attributes) {
+    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  }
+  static lzh::Status mSetAttributes(const fs::path& path, uint8_t attributes) {
+    const DWORD keep = mKept(attributes);
+    if (keep != 0 && !SetFileAttributesW(path.c_str(), keep | (GetFileAttributesW(path.c_str()) &
+                                                                FILE_ATTRIBUTE_DIRECTORY)))
+      return lzh::Status::io_error("cannot set attributes");
+    return lzh::Status::ok();
+  }
+
   bool keepAttributes_;
 };
 

@@ -92,16 +92,32 @@ TEST(ArchivePacking, NamesAreStoredInTheSystemCodePage) {
   EXPECT_EQ(bytes.find("受信トレイ"), std::string::npos);  // not UTF-8
 }
 
-TEST(ArchivePacking, ReadOnlyAttributeSurvives) {
+TEST(ArchivePacking, TimeAndAttributesSurvive) {
   TempFolder dir("attr");
   MakeTree(dir, "PackDir");
-  SetFileAttributesW(gToWide(dir / "PackDir\\AddressData\\yamada.wab").c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::wstring wab = gToWide(dir / "PackDir\\AddressData\\yamada.wab");
+  const std::wstring mail = gToWide(dir / "PackDir\\MailData\\受信トレイ\\Inbox.dbx");
+  SetFileAttributesW(wab.c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(mail.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+  // A time long past, so that one the unpack failed to set would show.
+  HANDLE h = CreateFileW(mail.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const FILETIME past{0x2A69C000, 0x01C07385};  // 2001-01-01
+  ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &past));
+  CloseHandle(h);
+  WIN32_FILE_ATTRIBUTE_DATA before{};
+  ASSERT_TRUE(GetFileAttributesExW(mail.c_str(), GetFileExInfoStandard, &before));
   ASSERT_TRUE(gProcPacklzh(dir / "a.lzh", dir / "PackDir"));
   ASSERT_TRUE(gLzhUnPack(dir / "a.lzh", dir / "out"));
   const DWORD a = GetFileAttributesW(gToWide(dir / "out\\AddressData\\yamada.wab").c_str());
   ASSERT_NE(a, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(a & FILE_ATTRIBUTE_READONLY);
-  SetFileAttributesW(gToWide(dir / "PackDir\\AddressData\\yamada.wab").c_str(), FILE_ATTRIBUTE_NORMAL);
+  WIN32_FILE_ATTRIBUTE_DATA after{};
+  ASSERT_TRUE(GetFileAttributesExW(gToWide(dir / "out\\MailData\\受信トレイ\\Inbox.dbx").c_str(), GetFileExInfoStandard, &after));
+  EXPECT_TRUE(after.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+  // The archive keeps whole seconds.
+  auto seconds = [](const FILETIME& t) { return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000000; };
+  EXPECT_EQ(seconds(after.ftLastWriteTime), seconds(before.ftLastWriteTime));
+  SetFileAttributesW(wab.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(ArchivePacking, PackingRefusesAnExistingArchiveAndAMissingFolder) {
