@@ -69,21 +69,27 @@ bool mCollectFiles(const std::wstring& path, const std::string& rel,
   }
   std::vector<WIN32_FIND_DATAW> entries;
   if (!mList(path, entries, failure)) return false;
-  for (const auto& e : entries)
-    if (!mCollectFiles(path + L"\\" + e.cFileName, mRel(rel, e.cFileName), files, failure)) return false;
+  for (const auto& e : entries) {
+    // The listing has each file's size already: no second look at it by name.
+    if (!(e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files.emplace_back(mRel(rel, e.cFileName), (static_cast<uint64_t>(e.nFileSizeHigh) << 32) | e.nFileSizeLow);
+    else if (!mCollectFiles(path + L"\\" + e.cFileName, mRel(rel, e.cFileName), files, failure))
+      return false;
+  }
   return true;
 }
 
 // Could the entry (and all below it) be moved now? A file another program holds refuses a delete-access open.
-bool mChkMovable(const std::wstring& path, FileFailure& failure) {
-  const DWORD a = mAttributes(path);
+// The attributes come from the listing of the folder above when there is one.
+bool mChkMovable(const std::wstring& path, FileFailure& failure, DWORD a = INVALID_FILE_ATTRIBUTES) {
+  if (a == INVALID_FILE_ATTRIBUTES) a = mAttributes(path);
   if (a == INVALID_FILE_ATTRIBUTES) return true;  // gone already: nothing to move
   const bool dir = (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT);
   if (dir) {
     std::vector<WIN32_FIND_DATAW> entries;
     if (!mList(path, entries, failure)) return false;
     for (const auto& e : entries)
-      if (!mChkMovable(path + L"\\" + e.cFileName, failure)) return false;
+      if (!mChkMovable(path + L"\\" + e.cFileName, failure, e.dwFileAttributes)) return false;
   }
   HANDLE h = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
