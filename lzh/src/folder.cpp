@@ -2,8 +2,13 @@
 #include "lzh/folder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "lzh/reader.h"
 
@@ -318,109 +323,280 @@ Status put_in_place(FileSystem& fsys, const fs::path& temp, const fs::path& targ
     return Status::ok();
 }
 
+// One member as the decoding side hands it to the disk side.
+struct Member {
+    std::uint64_t number = 0;
+    std::string name;              // as the archive names it, for failures
+    fs::path target;
+    std::vector<fs::path> through;  // the folders above it inside the destination, to check they are folders
+    bool is_directory = false;
+    std::int64_t mtime = 0;
+    std::uint8_t attributes = 0;
+};
+
+struct Job {
+    enum class Kind { Folder, File, Data, End, Note, Stop } kind;
+    Member member;                    // Folder, File
+    std::vector<std::uint8_t> data;   // Data
+    Status status;                    // End: how decoding the member ended; Note: a failure to record
+    std::string what;                 // Note: whose failure
+};
+
+// Everything an unpack does to the disk, in archive order, on a thread of its own when one can be had, so
+// that decoding the next members goes on while a file is created, written and closed. Creating a file is a
+// name lookup that can cost more than decoding it (under Wine it reads the whole folder). At most
+// kInFlight bytes wait between the two sides.
+class DiskSide {
+public:
+    DiskSide(FileSystem& fsys) : fsys_(fsys) {
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // No second thread: each job is done as it comes.
+        }
+    }
+    ~DiskSide() { finish(); }
+
+    void push(Job job) {
+        if (!thread_.joinable()) {
+            if (!stopped_) handle(job);
+            return;
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [&] { return in_flight_ < kInFlight || jobs_.empty(); });
+        in_flight_ += job.data.size();
+        jobs_.push_back(std::move(job));
+        ready_.notify_one();
+    }
+    void note(const Status& s, const std::string& what) {
+        if (!s.is_ok()) push(Job{Job::Kind::Note, {}, {}, s, what});
+    }
+    // True once the disk side gave up on the member: decoding the rest of it is wasted.
+    bool dropped(std::uint64_t member) const { return dropped_.load() == member; }
+    // Waits for every job; afterwards the results below may be read.
+    void finish() {
+        if (thread_.joinable()) {
+            push(Job{Job::Kind::Stop, {}, {}, {}, {}});
+            thread_.join();
+        }
+        stopped_ = true;
+    }
+    const Status& first() const { return first_; }
+    struct Folder {
+        fs::path path;
+        std::int64_t mtime;
+        std::uint8_t attributes;
+    };
+    const std::vector<Folder>& folders() const { return folders_; }
+
+private:
+    static constexpr std::size_t kInFlight = 8u << 20;
+
+    void run() {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                ready_.wait(lock, [&] { return !jobs_.empty(); });
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+                in_flight_ -= job.data.size();
+                room_.notify_one();
+            }
+            if (job.kind == Job::Kind::Stop) return;
+            handle(job);
+        }
+    }
+
+    void record(const Status& s, const std::string& what) {
+        if (first_.is_ok() && !s.is_ok()) first_ = Status(s.code(), what + ": " + s.message());
+    }
+
+    void handle(Job& job) {
+        switch (job.kind) {
+            case Job::Kind::Note: record(job.status, job.what); break;
+            case Job::Kind::Folder: make_folder(job.member); break;
+            case Job::Kind::File: open(job.member); break;
+            case Job::Kind::Data:
+                if (out_) {
+                    Status s = out_->write(job.data.data(), job.data.size());
+                    if (!s.is_ok()) drop(s);
+                }
+                break;
+            case Job::Kind::End: close(job.status); break;
+            case Job::Kind::Stop: break;
+        }
+    }
+
+    // An existing link inside the destination could lead anywhere: only real folders count.
+    Status check_through(const Member& m) {
+        for (const fs::path& p : m.through)
+            if (fsys_.exists(p) && !fsys_.is_folder(p)) return Status::data_error("path runs through a non-folder");
+        return Status::ok();
+    }
+
+    void make_folder(const Member& m) {
+        Status s = check_through(m);
+        if (s.is_ok()) s = fsys_.make_folder(m.target);
+        if (s.is_ok()) folders_.push_back({m.target, m.mtime, m.attributes});
+        record(s, m.name);
+    }
+
+    void open(const Member& m) {
+        member_ = m;
+        existed_ = false;
+        written_.clear();
+        Status s = check_through(m);
+        if (s.is_ok()) s = fsys_.make_folder(m.target.parent_path());
+        // A free name is written at once (no second name to look up: in a folder of thousands of files that
+        // is what unpacking costs); a file already there is replaced only by a whole, checked one.
+        if (s.is_ok()) s = fsys_.create_new(m.target, out_, existed_);
+        if (s.is_ok() && existed_ && fsys_.is_folder(m.target)) s = Status::data_error("a folder of that name exists");
+        if (s.is_ok()) {
+            written_ = existed_ ? temporary_for(fsys_, m.target) : m.target;
+            if (existed_) s = fsys_.open_write(written_, out_);
+        }
+        if (!s.is_ok()) drop(s);
+    }
+
+    // Gives up on the current member: what was written of it goes.
+    void drop(const Status& s) {
+        if (out_) fsys_.close_write(out_);
+        if (!written_.empty()) fsys_.remove(written_);
+        written_.clear();
+        dropped_.store(member_.number);
+        if (s.code() != StatusCode::Aborted) record(s, member_.name);
+    }
+
+    void close(Status s) {
+        if (dropped_.load() == member_.number) return;
+        const Member& m = member_;
+        // A new file gets its time and attributes as it closes; a stand-in gets them under its real name.
+        if (s.is_ok() && !existed_) {
+            s = fsys_.finish_write(m.target, out_, m.mtime, m.attributes);
+        } else {
+            Status closed = fsys_.close_write(out_);
+            if (s.is_ok()) s = closed;
+        }
+        if (s.is_ok() && existed_) s = put_in_place(fsys_, written_, m.target);
+        if (!s.is_ok()) return drop(s);
+        if (existed_) record(fsys_.set_info(m.target, m.mtime, m.attributes), m.name);
+        written_.clear();
+    }
+
+    FileSystem& fsys_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable ready_, room_;
+    std::deque<Job> jobs_;
+    std::size_t in_flight_ = 0;
+    bool stopped_ = false;
+    std::atomic<std::uint64_t> dropped_{0};
+    // Owned by the disk side.
+    Status first_;
+    std::vector<Folder> folders_;
+    Member member_;
+    std::unique_ptr<SeekableOutputStream> out_;
+    bool existed_ = false;
+    fs::path written_;
+};
+
+// The decoded bytes of one member, passed on in chunks large enough that handing them over costs nothing.
+class ToDiskSide final : public OutputStream {
+public:
+    ToDiskSide(DiskSide& disk, std::uint64_t member) : disk_(disk), member_(member) {}
+    Status write(const std::uint8_t* data, std::size_t size) override {
+        if (disk_.dropped(member_)) return Status::io_error("the member could not be written");
+        chunk_.insert(chunk_.end(), data, data + size);
+        if (chunk_.size() >= kChunk) flush();
+        return Status::ok();
+    }
+    void flush() {
+        if (chunk_.empty()) return;
+        Job job{Job::Kind::Data, {}, std::move(chunk_), {}, {}};
+        chunk_ = {};
+        disk_.push(std::move(job));
+    }
+
+private:
+    static constexpr std::size_t kChunk = 256 * 1024;
+    DiskSide& disk_;
+    std::uint64_t member_;
+    std::vector<std::uint8_t> chunk_;
+};
+
 }  // namespace
 
 Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, const fs::path& destination,
                      const UnpackOptions& options) {
     Reader reader(archive);
     const std::uint64_t archive_size = archive.size().value_or(0);
-    Status first;
-    auto note = [&](const Status& s, const std::string& member) {
-        if (first.is_ok() && !s.is_ok()) first = Status(s.code(), member + ": " + s.message());
-    };
-    struct Folder {
-        fs::path path;
-        std::int64_t mtime;
-        std::uint8_t attributes;
-    };
-    std::vector<Folder> folders;
     LZH_TRY(fsys.make_folder(destination));
+    DiskSide disk(fsys);
+    std::uint64_t number = 0;
 
     for (;;) {
         Entry e;
         bool has = false;
         Status s = reader.next(e, has);
         if (!s.is_ok()) {
-            note(s, "archive");
+            disk.note(s, "archive");
             break;
         }
         if (!has) break;
         if (options.progress && !options.progress(reader.position(), archive_size)) return Status::aborted();
 
         std::vector<std::string> parts;
-        fs::path target;
+        Member m;
+        m.number = ++number;
+        m.name = e.name;
+        m.is_directory = e.is_directory();
+        m.mtime = e.mtime;
+        m.attributes = e.attributes;
         // The exact name, when the archive carries one, is held to the same rules as the code-page one.
         const bool unicode = !e.unicode_name.empty();
         s = split_safe_name(e.name, parts);
         if (s.is_ok() && unicode) s = split_safe_name(e.unicode_name, parts);
         if (s.is_ok() && parts.empty() && !e.is_directory()) s = Status::data_error("member has no name");
-        if (s.is_ok()) s = resolve(names, destination, parts, unicode, target);
-        // An existing link inside the destination could lead anywhere: only real folders count.
+        if (s.is_ok()) s = resolve(names, destination, parts, unicode, m.target);
         if (s.is_ok()) {
             fs::path prefix = destination;
-            for (std::size_t i = 0; i + 1 < parts.size() + (e.is_directory() ? 1 : 0) && s.is_ok(); ++i) {
+            for (std::size_t i = 0; i + 1 < parts.size() + (e.is_directory() ? 1 : 0); ++i) {
                 fs::path component;
                 component_of(names, unicode, parts[i], component);
                 prefix /= component;
-                if (fsys.exists(prefix) && !fsys.is_folder(prefix)) s = Status::data_error("path runs through a non-folder");
+                m.through.push_back(prefix);
             }
         }
         if (!s.is_ok()) {
-            note(s, e.name);
+            disk.note(s, e.name);
             continue;
         }
         if (e.is_directory()) {
-            if (parts.empty()) continue;
-            s = fsys.make_folder(target);
-            if (s.is_ok()) folders.push_back({target, e.mtime, e.attributes});
-            note(s, e.name);
+            if (!parts.empty()) disk.push(Job{Job::Kind::Folder, std::move(m), {}, {}, {}});
             continue;
         }
         if (e.method == Method::Unknown) {
-            note(Status::unsupported("compression method " + e.method_id), e.name);
+            disk.note(Status::unsupported("compression method " + e.method_id), e.name);
             continue;
         }
-        s = fsys.make_folder(target.parent_path());
-        if (!s.is_ok()) {
-            note(s, e.name);
-            continue;
-        }
-        // A free name is written at once (no second name to look up: in a folder of thousands of files that
-        // is what unpacking costs); a file already there is replaced only by a whole, checked one.
-        std::unique_ptr<SeekableOutputStream> out;
-        bool existed = false;
-        s = fsys.create_new(target, out, existed);
-        if (s.is_ok() && existed && fsys.is_folder(target)) s = Status::data_error("a folder of that name exists");
-        if (!s.is_ok()) {
-            note(s, e.name);
-            continue;
-        }
-        const fs::path written = existed ? temporary_for(fsys, target) : target;
-        if (existed) s = fsys.open_write(written, out);
-        if (s.is_ok()) {
-            ProgressFn progress;
-            if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
-            s = reader.extract(*out, progress);
-            // A new file gets its time and attributes as it closes; a stand-in gets them under its real name.
-            if (s.is_ok() && !existed) {
-                s = fsys.finish_write(target, out, e.mtime, e.attributes);
-            } else {
-                Status closed = fsys.close_write(out);
-                if (s.is_ok()) s = closed;
-            }
-        }
-        if (s.is_ok() && existed) s = put_in_place(fsys, written, target);
-        if (!s.is_ok()) {
-            if (out) fsys.close_write(out);
-            fsys.remove(written);
-            if (s.code() == StatusCode::Aborted) return s;
-            note(s, e.name);
-            continue;
-        }
-        if (existed) note(fsys.set_info(target, e.mtime, e.attributes), e.name);
+        disk.push(Job{Job::Kind::File, std::move(m), {}, {}, {}});
+        ToDiskSide out(disk, number);
+        ProgressFn progress;
+        if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
+        s = reader.extract(out, progress);
+        if (s.is_ok()) out.flush();
+        disk.push(Job{Job::Kind::End, {}, {}, s, {}});
+        if (s.code() == StatusCode::Aborted) return Status::aborted();
     }
+    disk.finish();
+    Status first = disk.first();
     // Deepest first, after all files, since creating files inside changes a folder's time.
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) note(fsys.set_info(it->path, it->mtime, it->attributes), it->path.string());
+    const auto& folders = disk.folders();
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        Status s = fsys.set_info(it->path, it->mtime, it->attributes);
+        if (first.is_ok() && !s.is_ok()) first = Status(s.code(), it->path.string() + ": " + s.message());
+    }
     if (first.is_ok() && options.progress && !options.progress(archive_size, archive_size)) return Status::aborted();
     return first;
 }
