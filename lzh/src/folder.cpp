@@ -390,7 +390,7 @@ public:
     const std::vector<Folder>& folders() const { return folders_; }
 
 private:
-    static constexpr std::size_t kInFlight = 8u << 20;
+    static constexpr std::size_t kInFlight = 4u << 20;
 
     void run() {
         for (;;) {
@@ -446,8 +446,15 @@ private:
         member_ = m;
         existed_ = false;
         written_.clear();
-        Status s = check_through(m);
-        if (s.is_ok()) s = fsys_.make_folder(m.target.parent_path());
+        // Members come folder by folder: one already made and checked need not be looked at again.
+        const fs::path parent = m.target.parent_path();
+        Status s;
+        if (parent != ready_folder_) {
+            ready_folder_.clear();
+            s = check_through(m);
+            if (s.is_ok()) s = fsys_.make_folder(parent);
+            if (s.is_ok()) ready_folder_ = parent;
+        }
         // A free name is written at once (no second name to look up: in a folder of thousands of files that
         // is what unpacking costs); a file already there is replaced only by a whole, checked one.
         if (s.is_ok()) s = fsys_.create_new(m.target, out_, existed_);
@@ -499,6 +506,7 @@ private:
     std::unique_ptr<SeekableOutputStream> out_;
     bool existed_ = false;
     fs::path written_;
+    fs::path ready_folder_;
 };
 
 // The decoded bytes of one member, passed on in chunks large enough that handing them over costs nothing.
