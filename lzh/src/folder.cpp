@@ -329,7 +329,6 @@ struct Member {
     std::string name;              // as the archive names it, for failures
     fs::path target;
     std::vector<fs::path> through;  // the folders above it inside the destination, to check they are folders
-    bool is_directory = false;
     std::int64_t mtime = 0;
     std::uint8_t attributes = 0;
 };
@@ -558,7 +557,6 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
         Member m;
         m.number = ++number;
         m.name = e.name;
-        m.is_directory = e.is_directory();
         m.mtime = e.mtime;
         m.attributes = e.attributes;
         // The exact name, when the archive carries one, is held to the same rules as the code-page one.

@@ -42,6 +42,19 @@ namespace {
 
 ArchiveProgress mProgress;
 
+// Archives keep Unix seconds; Windows counts 100 ns ticks from 1601.
+constexpr uint64_t kTicksAtUnixEpoch = 116444736000000000ull;
+
+int64_t mUnixTime(const FILETIME& t) {
+  const uint64_t ticks = (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  return ticks > kTicksAtUnixEpoch ? static_cast<int64_t>((ticks - kTicksAtUnixEpoch) / 10000000) : 0;
+}
+
+FILETIME mFileTime(int64_t unixTime) {
+  const uint64_t ticks = static_cast<uint64_t>(unixTime > 0 ? unixTime : 0) * 10000000ull + kTicksAtUnixEpoch;
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
 // Names in the archive are in the system code page, exactly as the ANSI entry points see them.
 class AnsiNameCodec final : public lzh::NameCodec {
  public:
@@ -242,8 +255,7 @@ class WinFileSystem : public lzh::FileSystem {
                            uint8_t attributes) override {
     auto* own = dynamic_cast<HandleOutputStream*>(stream.get());
     if (own == nullptr) return lzh::FileSystem::finish_write(file, stream, mtime, attributes);
-    const uint64_t ticks = static_cast<uint64_t>(mtime > 0 ? mtime : 0) * 10000000ull + 116444736000000000ull;
-    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    const FILETIME written = mFileTime(mtime);
     const lzh::Status s = own->close(&written);
     stream.reset();
     if (!s.is_ok() || !keepAttributes_ || (mKept(attributes) & ~FILE_ATTRIBUTE_ARCHIVE) == 0) return s;
@@ -321,9 +333,7 @@ class PackingFileSystem final : public WinFileSystem {
       lzh::FileInfo info;
       info.name = name;
       info.is_directory = true;
-      const uint64_t t = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                         data.ftLastWriteTime.dwLowDateTime;
-      info.mtime = t > 116444736000000000ull ? static_cast<int64_t>((t - 116444736000000000ull) / 10000000) : 0;
+      info.mtime = mUnixTime(data.ftLastWriteTime);
       info.attributes = lzh::attr::Directory;
       entries.push_back(info);
     }
