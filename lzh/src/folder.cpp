@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <system_error>
 #include <thread>
 
@@ -300,8 +301,10 @@ Status resolve(NameCodec& names, const fs::path& destination, const std::vector<
     return Status::ok();
 }
 
-fs::path temporary_for(FileSystem& fsys, const fs::path& target) {
-    for (int i = 0;; ++i) {
+// A free temporary name beside target. Two lanes may look for one in the same folder at once: each takes
+// every lanes-th number from its own, so that they never pick the same.
+fs::path temporary_for(FileSystem& fsys, const fs::path& target, int lane = 0, int lanes = 1) {
+    for (int i = lane;; i += lanes) {
         fs::path candidate = target.parent_path() / (".~lzh" + std::to_string(i) + ".tmp");
         if (!fsys.exists(candidate)) return candidate;
     }
@@ -309,10 +312,10 @@ fs::path temporary_for(FileSystem& fsys, const fs::path& target) {
 
 // Puts the unpacked file in place of one of the same name. That one is never deleted before the new one is
 // in place: where a rename will not replace, the old file steps aside first and comes back on a failure.
-Status put_in_place(FileSystem& fsys, const fs::path& temp, const fs::path& target) {
+Status put_in_place(FileSystem& fsys, const fs::path& temp, const fs::path& target, int lane, int lanes) {
     Status s = fsys.rename(temp, target);
     if (s.is_ok() || !fsys.exists(target)) return s;
-    const fs::path old = temporary_for(fsys, target);
+    const fs::path old = temporary_for(fsys, target, lane, lanes);
     LZH_TRY(fsys.rename(target, old));
     s = fsys.rename(temp, target);
     if (!s.is_ok()) {
@@ -334,62 +337,124 @@ struct Member {
 };
 
 struct Job {
-    enum class Kind { Folder, File, Data, End, Note, Stop } kind;
+    enum class Kind { Folder, File, Data, End, Stop } kind;
     Member member;                    // Folder, File
     std::vector<std::uint8_t> data;   // Data
-    Status status;                    // End: how decoding the member ended; Note: a failure to record
-    std::string what;                 // Note: whose failure
+    Status status;                    // End: how decoding the member ended
 };
 
-// Everything an unpack does to the disk, in archive order, on a thread of its own when one can be had, so
-// that decoding the next members goes on while a file is created, written and closed. Creating a file is a
-// name lookup that can cost more than decoding it (under Wine it reads the whole folder). At most
-// kInFlight bytes wait between the two sides.
-class DiskSide {
+struct Folder {
+    std::uint64_t number;
+    fs::path path;
+    std::int64_t mtime;
+    std::uint8_t attributes;
+};
+
+// What the lanes share: the failures, of which the one earliest in the archive is returned, and the
+// folders whose times are set at the end.
+class Outcome {
 public:
-    DiskSide(FileSystem& fsys) : fsys_(fsys) {
+    void record(std::uint64_t number, const Status& s, const std::string& what) {
+        if (s.is_ok()) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (first_.is_ok() || number < first_number_) {
+            first_ = Status(s.code(), what + ": " + s.message());
+            first_number_ = number;
+        }
+    }
+    void add_folder(Folder f) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folders_.push_back(std::move(f));
+    }
+    // Only once every lane has stopped.
+    const Status& first() const { return first_; }
+    std::vector<Folder>& folders() { return folders_; }
+
+private:
+    std::mutex mutex_;
+    Status first_;
+    std::uint64_t first_number_ = 0;
+    std::vector<Folder> folders_;
+};
+
+// The blocks decoded bytes travel in, used again once written: a new block for every chunk, freed on
+// another thread, makes some heaps (Wine's among them) grow far beyond what is ever in use at once.
+class BlockPool {
+public:
+    static constexpr std::size_t kBlock = 256 * 1024;
+    std::vector<std::uint8_t> take() {
+        std::vector<std::uint8_t> block;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!free_.empty()) {
+                block = std::move(free_.back());
+                free_.pop_back();
+            }
+        }
+        block.clear();
+        block.reserve(kBlock);
+        return block;
+    }
+    void give_back(std::vector<std::uint8_t>&& block) {
+        if (block.capacity() != kBlock) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.size() < kKept) free_.push_back(std::move(block));
+    }
+
+private:
+    static constexpr std::size_t kKept = 32;
+    std::mutex mutex_;
+    std::vector<std::vector<std::uint8_t>> free_;
+};
+
+// One worker of the disk side: creates, writes and closes the files handed to it, in the order given, on a
+// thread of its own when one can be had (else each job is done as it comes). At most kInFlight bytes wait
+// for it.
+class Lane {
+public:
+    Lane(FileSystem& fsys, Outcome& outcome, BlockPool& blocks, int index, int lanes, bool threaded)
+        : fsys_(fsys), outcome_(outcome), blocks_(blocks), index_(index), lanes_(lanes) {
+        if (!threaded) return;
         try {
             thread_ = std::thread([this] { run(); });
         } catch (const std::system_error&) {
-            // No second thread: each job is done as it comes.
         }
     }
-    ~DiskSide() { finish(); }
+    ~Lane() { stop(); }
+    bool threaded() const { return thread_.joinable(); }
 
     void push(Job job) {
         if (!thread_.joinable()) {
-            if (!stopped_) handle(job);
+            handle(job);
+            blocks_.give_back(std::move(job.data));
             return;
         }
         std::unique_lock<std::mutex> lock(mutex_);
         room_.wait(lock, [&] { return in_flight_ < kInFlight || jobs_.empty(); });
-        in_flight_ += job.data.size();
+        in_flight_ += job.data.capacity();  // what it holds of memory, not what it will write
+        queued_ += 1;
         jobs_.push_back(std::move(job));
         ready_.notify_one();
     }
-    void note(const Status& s, const std::string& what) {
-        if (!s.is_ok()) push(Job{Job::Kind::Note, {}, {}, s, what});
+    // Bytes and jobs not yet done, to send the next member where less waits.
+    std::size_t load() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return in_flight_ + queued_ * 4096;
     }
-    // True once the disk side gave up on the member: decoding the rest of it is wasted.
+    void wait_idle() {
+        if (!thread_.joinable()) return;
+        std::unique_lock<std::mutex> lock(mutex_);
+        idle_.wait(lock, [&] { return queued_ == 0; });
+    }
+    void stop() {
+        if (!thread_.joinable()) return;
+        push(Job{Job::Kind::Stop, {}, {}, {}});
+        thread_.join();
+    }
     bool dropped(std::uint64_t member) const { return dropped_.load() == member; }
-    // Waits for every job; afterwards the results below may be read.
-    void finish() {
-        if (thread_.joinable()) {
-            push(Job{Job::Kind::Stop, {}, {}, {}, {}});
-            thread_.join();
-        }
-        stopped_ = true;
-    }
-    const Status& first() const { return first_; }
-    struct Folder {
-        fs::path path;
-        std::int64_t mtime;
-        std::uint8_t attributes;
-    };
-    const std::vector<Folder>& folders() const { return folders_; }
 
 private:
-    static constexpr std::size_t kInFlight = 4u << 20;
+    static constexpr std::size_t kInFlight = 2u << 20;
 
     void run() {
         for (;;) {
@@ -399,21 +464,25 @@ private:
                 ready_.wait(lock, [&] { return !jobs_.empty(); });
                 job = std::move(jobs_.front());
                 jobs_.pop_front();
-                in_flight_ -= job.data.size();
+                in_flight_ -= job.data.capacity();
                 room_.notify_one();
             }
-            if (job.kind == Job::Kind::Stop) return;
-            handle(job);
+            const bool last = job.kind == Job::Kind::Stop;
+            if (!last) handle(job);
+            blocks_.give_back(std::move(job.data));
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                queued_ -= 1;
+                if (queued_ == 0) idle_.notify_all();
+            }
+            if (last) return;
         }
     }
 
-    void record(const Status& s, const std::string& what) {
-        if (first_.is_ok() && !s.is_ok()) first_ = Status(s.code(), what + ": " + s.message());
-    }
+    void record(const Status& s, const Member& m) { outcome_.record(m.number, s, m.name); }
 
     void handle(Job& job) {
         switch (job.kind) {
-            case Job::Kind::Note: record(job.status, job.what); break;
             case Job::Kind::Folder: make_folder(job.member); break;
             case Job::Kind::File: open(job.member); break;
             case Job::Kind::Data:
@@ -437,8 +506,8 @@ private:
     void make_folder(const Member& m) {
         Status s = check_through(m);
         if (s.is_ok()) s = fsys_.make_folder(m.target);
-        if (s.is_ok()) folders_.push_back({m.target, m.mtime, m.attributes});
-        record(s, m.name);
+        if (s.is_ok()) outcome_.add_folder({m.number, m.target, m.mtime, m.attributes});
+        record(s, m);
     }
 
     void open(const Member& m) {
@@ -459,7 +528,7 @@ private:
         if (s.is_ok()) s = fsys_.create_new(m.target, out_, existed_);
         if (s.is_ok() && existed_ && fsys_.is_folder(m.target)) s = Status::data_error("a folder of that name exists");
         if (s.is_ok()) {
-            written_ = existed_ ? temporary_for(fsys_, m.target) : m.target;
+            written_ = existed_ ? temporary_for(fsys_, m.target, index_, lanes_) : m.target;
             if (existed_) s = fsys_.open_write(written_, out_);
         }
         if (!s.is_ok()) drop(s);
@@ -471,7 +540,7 @@ private:
         if (!written_.empty()) fsys_.remove(written_);
         written_.clear();
         dropped_.store(member_.number);
-        if (s.code() != StatusCode::Aborted) record(s, member_.name);
+        if (s.code() != StatusCode::Aborted) record(s, member_);
     }
 
     void close(Status s) {
@@ -484,23 +553,23 @@ private:
             Status closed = fsys_.close_write(out_);
             if (s.is_ok()) s = closed;
         }
-        if (s.is_ok() && existed_) s = put_in_place(fsys_, written_, m.target);
+        if (s.is_ok() && existed_) s = put_in_place(fsys_, written_, m.target, index_, lanes_);
         if (!s.is_ok()) return drop(s);
-        if (existed_) record(fsys_.set_info(m.target, m.mtime, m.attributes), m.name);
+        if (existed_) record(fsys_.set_info(m.target, m.mtime, m.attributes), m);
         written_.clear();
     }
 
     FileSystem& fsys_;
+    Outcome& outcome_;
+    BlockPool& blocks_;
+    const int index_, lanes_;
     std::thread thread_;
     std::mutex mutex_;
-    std::condition_variable ready_, room_;
+    std::condition_variable ready_, room_, idle_;
     std::deque<Job> jobs_;
-    std::size_t in_flight_ = 0;
-    bool stopped_ = false;
+    std::size_t in_flight_ = 0, queued_ = 0;
     std::atomic<std::uint64_t> dropped_{0};
-    // Owned by the disk side.
-    Status first_;
-    std::vector<Folder> folders_;
+    // Owned by the lane's thread.
     Member member_;
     std::unique_ptr<SeekableOutputStream> out_;
     bool existed_ = false;
@@ -508,25 +577,136 @@ private:
     fs::path ready_folder_;
 };
 
+// Everything an unpack does to the disk, on two lanes, so that decoding goes on while files are created,
+// written and closed, and one file is created while another is. Creating a file is a name lookup that can
+// cost more than decoding it (under Wine it reads the whole folder), and two lookups at once take little
+// longer than one. What the lanes do at once can never meet: only files of one folder, under names that
+// cannot be one file, go to them together; anything else waits until the lanes have done all before it,
+// so that the result is that of unpacking one member after another.
+class DiskSide {
+public:
+    explicit DiskSide(FileSystem& fsys) {
+        for (int i = 0; i < kLanes; ++i) {
+            lanes_.push_back(std::make_unique<Lane>(fsys, outcome_, blocks_, i, kLanes, true));
+            if (!lanes_.back()->threaded()) {
+                // No thread for this lane: with none at all, each job is done as it comes.
+                lanes_.pop_back();
+                break;
+            }
+        }
+        if (lanes_.empty()) lanes_.push_back(std::make_unique<Lane>(fsys, outcome_, blocks_, 0, 1, false));
+    }
+    ~DiskSide() { finish(); }
+
+    void folder(Member m) {
+        drain();
+        lanes_[0]->push(Job{Job::Kind::Folder, std::move(m), {}, {}});
+        parent_.clear();  // whatever comes next waits for it
+    }
+    void file(Member m) {
+        const fs::path parent = m.target.parent_path();
+        const fs::path::string_type key = name_key(m.target.filename().native());
+        if (alone_ || parent != parent_ || key.empty() || keys_.count(key)) drain();
+        parent_ = parent;
+        alone_ = key.empty();
+        if (!alone_) keys_.insert(key);
+        current_ = lanes_[0].get();
+        for (auto& lane : lanes_)
+            if (lane->load() < current_->load()) current_ = lane.get();
+        current_->push(Job{Job::Kind::File, std::move(m), {}, {}});
+    }
+    void data(std::vector<std::uint8_t> bytes) { current_->push(Job{Job::Kind::Data, {}, std::move(bytes), {}}); }
+    std::vector<std::uint8_t> block() { return blocks_.take(); }
+    void give_back(std::vector<std::uint8_t>&& block) { blocks_.give_back(std::move(block)); }
+    void end(const Status& s) { current_->push(Job{Job::Kind::End, {}, {}, s}); }
+    void note(std::uint64_t number, const Status& s, const std::string& what) { outcome_.record(number, s, what); }
+    // True once the disk side gave up on the member: decoding the rest of it is wasted.
+    bool dropped(std::uint64_t member) const {
+        for (const auto& lane : lanes_)
+            if (lane->dropped(member)) return true;
+        return false;
+    }
+    // Waits for every job; afterwards the results below may be read.
+    void finish() {
+        for (auto& lane : lanes_) lane->stop();
+    }
+    const Status& first() const { return outcome_.first(); }
+    // In archive order.
+    const std::vector<Folder>& folders() {
+        auto& folders = outcome_.folders();
+        std::sort(folders.begin(), folders.end(), [](const Folder& a, const Folder& b) { return a.number < b.number; });
+        return folders;
+    }
+
+private:
+    static constexpr int kLanes = 2;
+
+    void drain() {
+        for (auto& lane : lanes_) lane->wait_idle();
+        keys_.clear();
+        alone_ = false;
+    }
+
+    // Two names that could be one file (letters in other case, a name and its short form, a name Windows
+    // trims) must not be created at once. Names get the same key where they could be one: letters that
+    // have partners outside ASCII, and all other characters but ASCII digits and marks, count as one
+    // letter. A name that could be another's short form, or that Windows would trim, gets no key and goes
+    // alone.
+    static fs::path::string_type name_key(const fs::path::string_type& name) {
+        fs::path::string_type key;
+        if (name.empty() || name.back() == '.' || name.back() == ' ') return key;
+        key.reserve(name.size());
+        for (auto c : name) {
+            if (c == '~' || c == ':') return {};
+            if (c >= 'A' && c <= 'Z') c = static_cast<decltype(c)>(c - 'A' + 'a');
+            const bool shared = c == 'i' || c == 's' || c == 'k' || static_cast<std::uint32_t>(c) >= 0x80;
+            key.push_back(shared ? static_cast<decltype(c)>('?') : c);
+        }
+        return key;
+    }
+
+    Outcome outcome_;
+    BlockPool blocks_;
+    std::vector<std::unique_ptr<Lane>> lanes_;
+    Lane* current_ = nullptr;  // the lane of the member being decoded
+    fs::path parent_;          // the folder of the files on the lanes now
+    std::set<fs::path::string_type> keys_;
+    bool alone_ = false;
+};
+
 // The decoded bytes of one member, passed on in chunks large enough that handing them over costs nothing.
 class ToDiskSide final : public OutputStream {
 public:
     ToDiskSide(DiskSide& disk, std::uint64_t member) : disk_(disk), member_(member) {}
+    ~ToDiskSide() { disk_.give_back(std::move(chunk_)); }
     Status write(const std::uint8_t* data, std::size_t size) override {
         if (disk_.dropped(member_)) return Status::io_error("the member could not be written");
-        chunk_.insert(chunk_.end(), data, data + size);
-        if (chunk_.size() >= kChunk) flush();
+        while (size > 0) {
+            if (chunk_.capacity() < kChunk) chunk_ = disk_.block();
+            const std::size_t take = std::min(size, kChunk - chunk_.size());
+            chunk_.insert(chunk_.end(), data, data + take);
+            data += take;
+            size -= take;
+            if (chunk_.size() == kChunk) flush();
+        }
         return Status::ok();
     }
     void flush() {
         if (chunk_.empty()) return;
-        Job job{Job::Kind::Data, {}, std::move(chunk_), {}, {}};
-        chunk_ = {};
-        disk_.push(std::move(job));
+        std::vector<std::uint8_t> bytes;
+        // The last bytes of a small file go in a copy of their own size, and the block stays for the next.
+        if (chunk_.size() < kChunk / 4) {
+            bytes.assign(chunk_.begin(), chunk_.end());
+            chunk_.clear();
+        } else {
+            bytes = std::move(chunk_);
+            chunk_ = {};
+        }
+        disk_.data(std::move(bytes));
     }
 
 private:
-    static constexpr std::size_t kChunk = 256 * 1024;
+    static constexpr std::size_t kChunk = BlockPool::kBlock;
     DiskSide& disk_;
     std::uint64_t member_;
     std::vector<std::uint8_t> chunk_;
@@ -547,7 +727,7 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
         bool has = false;
         Status s = reader.next(e, has);
         if (!s.is_ok()) {
-            disk.note(s, "archive");
+            disk.note(number + 1, s, "archive");
             break;
         }
         if (!has) break;
@@ -575,24 +755,24 @@ Status unpack_folder(FileSystem& fsys, NameCodec& names, InputStream& archive, c
             }
         }
         if (!s.is_ok()) {
-            disk.note(s, e.name);
+            disk.note(number, s, e.name);
             continue;
         }
         if (e.is_directory()) {
-            if (!parts.empty()) disk.push(Job{Job::Kind::Folder, std::move(m), {}, {}, {}});
+            if (!parts.empty()) disk.folder(std::move(m));
             continue;
         }
         if (e.method == Method::Unknown) {
-            disk.note(Status::unsupported("compression method " + e.method_id), e.name);
+            disk.note(number, Status::unsupported("compression method " + e.method_id), e.name);
             continue;
         }
-        disk.push(Job{Job::Kind::File, std::move(m), {}, {}, {}});
+        disk.file(std::move(m));
         ToDiskSide out(disk, number);
         ProgressFn progress;
         if (options.progress) progress = [&](std::uint64_t, std::uint64_t) { return options.progress(reader.position(), archive_size); };
         s = reader.extract(out, progress);
         if (s.is_ok()) out.flush();
-        disk.push(Job{Job::Kind::End, {}, {}, s, {}});
+        disk.end(s);
         if (s.code() == StatusCode::Aborted) return Status::aborted();
     }
     disk.finish();

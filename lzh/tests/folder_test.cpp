@@ -1,7 +1,12 @@
 // Folder pack/unpack: tree round trip, traversal refusal, temp-file handling, abort.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <map>
+#include <mutex>
+#include <set>
+#include <thread>
 
 #include "lzh/folder.h"
 #include "test_support.h"
@@ -164,6 +169,70 @@ TEST(Folder, AnExistingFileIsReplacedOnlyOnceTheNewOneIsInPlace) {
         EXPECT_EQ(read_file(tmp / "dest/mail.txt"), secondRenameFails ? before : text_bytes(3000, 36));
         EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "dest"), fs::directory_iterator()), 1);
     }
+}
+
+// Files of one folder are created two at a time. A file system that is slow where the two lanes could meet:
+// two members of one name, temporaries beside files already there, and a failure early in the archive
+// while later ones fail at once.
+class UnevenFileSystem final : public FileSystem {
+public:
+    static bool fails(int n) { return n == 70 || (n >= 120 && n % 2 == 0); }
+    static bool twice(int n) { return n >= 48 && n < 60 && n % 3 == 0; }
+    Status create_new(const fs::path& file, std::unique_ptr<SeekableOutputStream>& stream, bool& existed) override {
+        const std::string name = file.filename().string();
+        const int n = std::stoi(name.substr(1, 3));
+        if (twice(n)) {
+            mark(name, true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            mark(name, false);
+        }
+        if (n == 70) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (fails(n)) return Status::io_error("refused");
+        return FileSystem::create_new(file, stream, existed);
+    }
+    Status open_write(const fs::path& file, std::unique_ptr<SeekableOutputStream>& stream) override {
+        if (file.filename().string().rfind(".~lzh", 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return FileSystem::open_write(file, stream);
+    }
+    bool overlapped = false;  // two members of one name were being created at once
+
+private:
+    void mark(const std::string& name, bool on) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (on && !busy_.insert(name).second) overlapped = true;
+        if (!on) busy_.erase(name);
+    }
+    std::mutex mutex_;
+    std::set<std::string> busy_;
+};
+
+TEST(Folder, FilesCreatedTwoAtATimeEndAsOneAfterAnother) {
+    TempDir tmp;
+    std::vector<Member> members;
+    std::map<std::string, Bytes> expected;
+    for (int i = 0; i < 160; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "m%03d.txt", i);
+        members.push_back({name, text_bytes(500 + i * 97, 100 + i)});
+        if (!UnevenFileSystem::fails(i)) expected[name] = members.back().data;
+        if (i >= 10 && i < 30) write_file(tmp / "dest" / name, std::string("old"));  // replaced
+        if (i == 70) write_file(tmp / "dest" / name, std::string("old")), expected[name] = Bytes{'o', 'l', 'd'};
+        if (UnevenFileSystem::twice(i)) {  // a name given twice ends with its later bytes
+            members.push_back({name, text_bytes(7000, 1000 + i)});
+            expected[name] = members.back().data;
+        }
+    }
+    UnevenFileSystem fsys;
+    RawNameCodec names;
+    const Bytes archive = make_archive(members);
+    MemoryInputStream in(archive);
+    const Status s = unpack_folder(fsys, names, in, tmp / "dest");
+    EXPECT_EQ(s.code(), StatusCode::IoError);
+    EXPECT_NE(s.message().find("m070.txt"), std::string::npos) << s.message();  // the first in the archive
+    EXPECT_FALSE(fsys.overlapped);
+    const auto got = snapshot(tmp / "dest");
+    EXPECT_EQ(got.size(), expected.size());
+    for (const auto& [name, bytes] : expected) EXPECT_TRUE(got.count(name) && got.at(name) == bytes) << name;
 }
 
 TEST(Folder, TruncatedArchiveFailsOverall) {
