@@ -22,7 +22,6 @@
 #include "formats/archive_packing.h"
 #include "formats/info_file.h"
 #include "session/set_info.h"
-#include "formats/split_join.h"
 #include "formats/unlha.h"
 #include "locations/favorite_index.h"
 #include "session/session.h"
@@ -112,6 +111,16 @@ struct Meant {
 bool mPut(const std::string& from, const std::string& to, Meant& meant, FileFailure& failure) {
   meant.path = to;
   const bool ok = gCopyFileChecked(from, to, meant.crc, meant.size, mHalf(0), failure);
+  gBackupView().SetProgress(0, 0);
+  return ok;
+}
+
+// Copies `length` bytes of a file from `offset` onto the medium as a file of its own, as mPut does.
+bool mPutPiece(const std::string& from, int64_t offset, int64_t length, const std::string& to, Meant& meant,
+               FileFailure& failure) {
+  meant.path = to;
+  const bool ok = gCopyFileRangeChecked(from, static_cast<uint64_t>(offset), static_cast<uint64_t>(length), to,
+                                        meant.crc, meant.size, mHalf(0), failure);
   gBackupView().SetProgress(0, 0);
   return ok;
 }
@@ -309,9 +318,6 @@ bool gChkSaveDirInData(const std::string& saveDir, const std::string& dataDir) {
 
 bool gSaveBackupDataToFD() {
   SessionState& s = gSession();
-  const std::string tempFile = mWorkFile("TempFile");
-  const std::string pieceFile = mWorkFile("SaveTempFile");
-  const std::string restFile = mWorkFile("RimainFile");
   const bool favorites = gSessionTarget().indexPage;
   // The Favorites page is made first: disk 1 keeps room for it beside its piece.
   std::string page;
@@ -320,6 +326,12 @@ bool gSaveBackupDataToFD() {
     gProcError("mProcFavoriteIndexFile", "");
     return mFailFD();
   }
+  // Each disk's piece is read straight out of the archive, which stays whole in the working folder until
+  // the last disk is checked: no byte is copied on the way but onto its disk, and a failed disk has
+  // nothing to put back together.
+  int64_t length = 0;
+  if (!mFileSize(s.PackFile, length)) return mFailFD();
+  int64_t offset = 0;
 
   for (int n = 1;;) {
     int64_t capacity = 0;
@@ -329,45 +341,30 @@ bool gSaveBackupDataToFD() {
     gProcTune(100);
 
     const std::string dest = gAddRoot(s.DataSaveDir) + std::to_string(n) + "_" + s.PackFileName;
-    int64_t length = 0;
-    if (!mFileSize(s.PackFile, length)) return mFailFD();
     // The piece is cut to what the disk really takes, less room for the information file and index page.
     const int64_t reserved = favorites && n == 1 ? mOnDisk(mFdRoot(), pageSize) : 0;
     const int64_t room = capacity - kDiskMargin - reserved;
-    const bool more = length > room;
-    std::string piece = s.PackFile;
+    const bool more = length - offset > room;
+    const int64_t piece = more ? room : length - offset;
     FileFailure failure;
     bool ok = true;
-    if (more) {
-      if (room <= 0) {
-        failure = {mFdRoot(), ERROR_DISK_FULL};
-        ok = false;
-      } else {
-        if (!mRename(s.PackFile, tempFile)) return mFailFD();
-        gProcTune(100);
-        if (!gFileDivide(tempFile, room, pieceFile, restFile)) return mFailFD();
-        piece = pieceFile;
-        gProcTune(100);
-      }
+    if (more && room <= 0) {
+      failure = {mFdRoot(), ERROR_DISK_FULL};
+      ok = false;
     }
     Meant written, info;
-    if (ok) ok = mPut(piece, dest, written, failure);
+    if (ok) ok = mPutPiece(s.PackFile, offset, piece, dest, written, failure);
     gProcTune(100);
     if (ok) ok = mPutInfo(more, n, info, failure);
     gProcTune(100);
     // Both are read back from the disk, past the cache, before the next disk is asked for.
     if (ok) ok = mCheck(written, failure) && mCheck(info, failure);
     if (!ok) {
-      // The disk did not take its piece whole: nothing of this try stays on it, the archive is whole again
-      // in the working folder, and the same piece goes to another disk.
+      // The disk did not take its piece whole: nothing of this try stays on it, and the same piece goes to
+      // another disk.
       gErrRaiseWin32(failure.error);
       gProcError("gSaveBackupDataToFD", "strTarget=" + failure.path);
       mUndoOnMedium({dest, s.InfoFile});
-      if (more && gChkFileExists(tempFile)) {
-        mDelete(pieceFile);
-        mDelete(restFile);
-        if (!mRename(tempFile, s.PackFile)) return mFailFD();
-      }
       if (!gChkRetryAfterNotice(mBadDiskNotice(failure))) return false;
       continue;
     }
@@ -384,11 +381,7 @@ bool gSaveBackupDataToFD() {
       mDelete(s.PackFile);
       return true;
     }
-    mDelete(pieceFile);
-    mDelete(tempFile);
-    gProcTune(100);
-    if (!mRename(restFile, s.PackFile)) return mFailFD();
-    gProcTune(100);
+    offset += piece;
     ++n;
 
     gBackupView().SetMessage("");

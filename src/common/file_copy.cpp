@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -64,8 +65,12 @@ uint32_t gCrc32(uint32_t crc, const void* data, size_t size) {
   return ~crc;
 }
 
-bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& crc, uint64_t& size,
-                      const CopyProgress& progress, FileFailure& failure, CopyKind kind) {
+namespace {
+
+// The copy behind both public forms: the whole file (with its times and attributes) when whole, else
+// `length` bytes from `offset` as a new file of its own.
+bool mCopy(const std::string& from, const std::string& to, bool whole, uint64_t offset, uint64_t length,
+           uint32_t& crc, uint64_t& size, const CopyProgress& progress, FileFailure& failure, CopyKind kind) {
   crc = 0;
   size = 0;
   const std::wstring wfrom = gToWide(from), wto = gToWide(to);
@@ -79,7 +84,15 @@ bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& 
   FILETIME created{}, accessed{}, written{};
   if (!GetFileSizeEx(in.h, &total) || !GetFileTime(in.h, &created, &accessed, &written))
     return mFail(failure, from, GetLastError());
-  const DWORD attributes = GetFileAttributesW(wfrom.c_str());
+  if (!whole) {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    // A range past the end is a caller's mistake that must not pass as a short copy.
+    if (offset > static_cast<uint64_t>(total.QuadPart) || length > static_cast<uint64_t>(total.QuadPart) - offset)
+      return mFail(failure, from, ERROR_HANDLE_EOF);
+    if (!SetFilePointerEx(in.h, at, nullptr, FILE_BEGIN)) return mFail(failure, from, GetLastError());
+  }
+  const DWORD attributes = whole ? GetFileAttributesW(wfrom.c_str()) : INVALID_FILE_ATTRIBUTES;
   Handle out;
   const bool kept = kind == CopyKind::Kept;
   // A scratch copy is made only into a fresh folder: its name is asked for exactly as given, which Windows
@@ -93,19 +106,24 @@ bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& 
     return mFail(failure, path, error);
   };
   std::unique_ptr<char[]> buffer(new char[kChunk]);
-  for (;;) {
+  while (whole || size < length) {
     DWORD got = 0;
-    if (!ReadFile(in.h, buffer.get(), kChunk, &got, nullptr)) return undo(from, GetLastError());
-    if (got == 0) break;
+    const DWORD want = whole ? kChunk : static_cast<DWORD>(std::min<uint64_t>(kChunk, length - size));
+    if (!ReadFile(in.h, buffer.get(), want, &got, nullptr)) return undo(from, GetLastError());
+    // A whole copy reads to wherever the end is now; a range that ends early means the file shrank under us.
+    if (got == 0) {
+      if (whole) break;
+      return undo(from, ERROR_HANDLE_EOF);
+    }
     DWORD put = 0;
     if (!WriteFile(out.h, buffer.get(), got, &put, nullptr) || put != got)
       return undo(to, put != got && GetLastError() == 0 ? ERROR_DISK_FULL : GetLastError());
     crc = gCrc32(crc, buffer.get(), got);
     size += got;
-    if (progress) progress(size, static_cast<uint64_t>(total.QuadPart));
+    if (progress) progress(size, whole ? static_cast<uint64_t>(total.QuadPart) : length);
   }
   if (kept && !FlushFileBuffers(out.h)) return undo(to, GetLastError());
-  SetFileTime(out.h, &created, &accessed, &written);
+  if (whole) SetFileTime(out.h, &created, &accessed, &written);
   if (!out.Close()) {
     const DWORD error = GetLastError();
     DeleteFileW(wto.c_str());
@@ -115,6 +133,18 @@ bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& 
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & keep) != 0)
     SetFileAttributesW(wto.c_str(), attributes & keep);
   return true;
+}
+
+}  // namespace
+
+bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& crc, uint64_t& size,
+                      const CopyProgress& progress, FileFailure& failure, CopyKind kind) {
+  return mCopy(from, to, true, 0, 0, crc, size, progress, failure, kind);
+}
+
+bool gCopyFileRangeChecked(const std::string& from, uint64_t offset, uint64_t length, const std::string& to,
+                           uint32_t& crc, uint64_t& size, const CopyProgress& progress, FileFailure& failure) {
+  return mCopy(from, to, false, offset, length, crc, size, progress, failure, CopyKind::Kept);
 }
 
 bool gWriteFileChecked(const std::string& path, const std::string& bytes, FileFailure& failure) {

@@ -25,6 +25,11 @@ enum class CopyKind { Kept, Scratch };
 // source may be open in another program for reading and writing. A copy that fails leaves no destination.
 bool gCopyFileChecked(const std::string& from, const std::string& to, uint32_t& crc, uint64_t& size,
                       const CopyProgress& progress, FileFailure& failure, CopyKind kind = CopyKind::Kept);
+// Copies `length` bytes of from, starting at `offset`, to a new file written through to the medium, as one
+// piece of a larger file; the same checks and the same promise as gCopyFileChecked. A range past the end of
+// from fails.
+bool gCopyFileRangeChecked(const std::string& from, uint64_t offset, uint64_t length, const std::string& to,
+                           uint32_t& crc, uint64_t& size, const CopyProgress& progress, FileFailure& failure);
 // Writes bytes as a new file, written through to the medium.
 bool gWriteFileChecked(const std::string& path, const std::string& bytes, FileFailure& failure);
 // Reads a file back from its medium (past the system's cache where the medium allows it) and gives the CRC-32

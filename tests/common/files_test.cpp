@@ -1,7 +1,9 @@
-// Existence tests, shell copy/move/delete with Japanese names, the purge and the folders it must refuse.
+// Existence tests, shell copy/move/delete with Japanese names, piece copies, the purge and the folders it must
+// refuse.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "common/file_copy.h"
 #include "common/files.h"
 #include "common/system.h"
 #include "common/text.h"
@@ -102,6 +104,24 @@ TEST(ShellFileOps, FlagWordFollowsProperties) {
   op.ShowDialog(true);
   op.ConfirmMakeDir(true);
   EXPECT_EQ(op.Flags(), 0x0010);
+}
+
+// A piece is exactly its bytes of the file, across a chunk's edge; a range past the end is no short copy.
+TEST(CheckedCopy, PieceHoldsItsRangeAndARangePastTheEndLeavesNothing) {
+  TempFolder t("piece");
+  std::string data(3 << 20, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4093);
+  ASSERT_TRUE(WriteFileBytes(t / "a.lzh", data));
+  uint32_t crc = 0;
+  uint64_t size = 0;
+  FileFailure failure;
+  const uint64_t offset = (1 << 20) - 5, length = (1 << 20) + 11;
+  ASSERT_TRUE(gCopyFileRangeChecked(t / "a.lzh", offset, length, t / "1.lzh", crc, size, {}, failure));
+  EXPECT_TRUE(ReadFileBytes(t / "1.lzh") == data.substr(offset, length));
+  EXPECT_EQ(size, length);
+  EXPECT_EQ(crc, gCrc32(0, data.data() + offset, length));
+  EXPECT_FALSE(gCopyFileRangeChecked(t / "a.lzh", data.size() - 10, 11, t / "2.lzh", crc, size, {}, failure));
+  EXPECT_FALSE(FileExistsPlain(t / "2.lzh"));
 }
 
 TEST(Purge, LevelZeroEmptiesTheFolderAndKeepsIt) {
