@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <set>
+#include <system_error>
+#include <thread>
 
 #include "common/system.h"
 #include "common/text.h"
@@ -216,12 +218,39 @@ bool gChkSwapMovable(const FolderSwap& swap, FileFailure& failure) {
   // Renames keep what is set aside on the very disk it lies on: never a copy that could fail half-way.
   const std::wstring a = mVolume(current), b = mVolume(asideParent);
   if (a.empty() || a != b) return mFail(failure, gToWide(swap.aside), ERROR_NOT_SAME_DEVICE);
-  for (const std::string& item : swap.asideItems)
-    if (!mChkMovable(mJoin(swap.current, item), failure)) return false;
-  if (swap.byRename)
+  // What goes aside and what comes in by rename are checked at the same time, on two threads: each check is
+  // one open after another, mostly waiting on the file system. The failure told is the one a check of one
+  // after the other would meet first.
+  FileFailure incomingFailure;
+  bool incomingOk = true;
+  auto checkIncoming = [&swap, &incomingFailure, &incomingOk] {
     for (const std::string& unit : swap.units)
-      if (!mChkMovable(mJoin(swap.incoming, unit), failure)) return false;
-  return true;
+      if (!mChkMovable(mJoin(swap.incoming, unit), incomingFailure)) {
+        incomingOk = false;
+        return;
+      }
+  };
+  std::thread incoming;
+  if (swap.byRename && !swap.units.empty()) {
+    try {
+      incoming = std::thread(checkIncoming);
+    } catch (const std::system_error&) {
+      // No thread to be had: the same check follows on this one.
+    }
+  }
+  bool currentOk = true;
+  for (const std::string& item : swap.asideItems)
+    if (!mChkMovable(mJoin(swap.current, item), failure)) {
+      currentOk = false;
+      break;
+    }
+  if (incoming.joinable())
+    incoming.join();
+  else if (currentOk && swap.byRename)
+    checkIncoming();
+  if (!currentOk) return false;
+  if (!incomingOk) failure = incomingFailure;
+  return incomingOk;
 }
 
 bool gProcSetAside(const FolderSwap& swap, FileFailure& failure, const char* testPoint) {

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "restore/replacement.h"
 #include "restore/retrieval.h"
+#include "restore/swap.h"
 #include "restore_env.h"
 #include "session/session_state.h"
 #include "support/temp_env.h"
@@ -173,4 +174,39 @@ TEST_F(RestoreTest, ASetWrittenByAnEarlierVersionStillRestores) {
   EXPECT_EQ(ReadFileBytes(docs + "はじめに.txt"), "はじめにお読みください\r\n");
   EXPECT_EQ(ReadFileBytes(docs + "仕事\\表.txt"), "会議のメモ\r\n");
   EXPECT_EQ(ReadFileBytes(docs + "plain.txt"), "plain\r\n");
+}
+
+// The check of what goes aside and what comes in names the file held open, and, with one held on each side,
+// the current one, as a check of one side after the other would.
+TEST(SwapCheck, NamesTheHeldFileAndTheCurrentOneFirst) {
+  TempFolder t("swap");
+  for (const char* folder : {"cur", "new"}) {
+    ASSERT_TRUE(CreateDirectoryW(gToWide(t / folder).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(gToWide(t / folder + "\\受信").c_str(), nullptr));
+    for (int i = 0; i < 200; ++i)
+      ASSERT_TRUE(WriteFileBytes(t / folder + "\\受信\\" + std::to_string(i) + ".eml", "x"));
+  }
+  FolderSwap swap;
+  swap.current = t / "cur";
+  swap.incoming = t / "new";
+  swap.aside = t / "cur (aside)";
+  swap.byRename = true;
+  FileFailure failure;
+  ASSERT_TRUE(gPlanSwap(swap, false, {}, failure)) << failure.path;
+  ASSERT_TRUE(gChkSwapMovable(swap, failure)) << failure.path;
+  auto hold = [](const std::string& path) {
+    return CreateFileW(gToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  const std::string current = swap.current + "\\受信\\150.eml", incoming = swap.incoming + "\\受信\\7.eml";
+  HANDLE heldIncoming = hold(incoming);
+  ASSERT_NE(heldIncoming, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(gChkSwapMovable(swap, failure));
+  EXPECT_EQ(failure.path, incoming);
+  HANDLE heldCurrent = hold(current);
+  ASSERT_NE(heldCurrent, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(gChkSwapMovable(swap, failure));
+  EXPECT_EQ(failure.path, current);
+  EXPECT_TRUE(gChkFileInUse(failure.error));
+  CloseHandle(heldCurrent);
+  CloseHandle(heldIncoming);
 }
