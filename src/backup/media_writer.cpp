@@ -48,13 +48,6 @@ bool mFileSize(const std::string& path, int64_t& size) {
   return true;
 }
 
-// Renames a scratch file inside the working folder, replacing what stands there.
-bool mRename(const std::string& from, const std::string& to) {
-  if (MoveFileExW(gToWide(from).c_str(), gToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  gErrRaiseLastError();
-  return false;
-}
-
 void mDelete(const std::string& path) {
   SetFileAttributesW(gToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(gToWide(path).c_str());
