@@ -228,7 +228,7 @@ struct LhEncoder::Impl {
     Impl(const MethodParams& p, const EncoderTuning& t) : params(p), tuning(t) {
         window = std::size_t{1} << p.dict_bits;
         max_dist = window - 1;
-        capacity = window + 1 + kLookBytes;
+        capacity = 2 * window + 1 + kLookBytes;
         buf.assign(capacity + 16, 0);
         head.assign(std::size_t{1} << kHashBits, -1);
         prev.assign(window, -1);
@@ -251,8 +251,10 @@ struct LhEncoder::Impl {
     // Keeps the window behind pos and tops the buffer up. Returns the shift applied.
     Status fill(std::size_t& shift) {
         shift = 0;
-        if (capacity - avail < kLookBytes / 2 && pos > window + 1) {
-            shift = pos - (window + 1);
+        // By whole windows only: the chains are indexed by position modulo the window, and any
+        // other shift would leave every link in the wrong slot.
+        if (capacity - avail < kLookBytes / 2 && pos >= 2 * window + 1) {
+            shift = (pos - (window + 1)) & ~(window - 1);
             std::memmove(buf.data(), buf.data() + shift, avail - shift);
             pos -= shift;
             avail -= shift;
