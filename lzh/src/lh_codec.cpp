@@ -1,5 +1,5 @@
-// LZSS + static Huffman coder for -lh5-/-lh6-/-lh7-: hash-chain lazy matcher, entropy-guided
-// block splitting, and the matching block decoder.
+// LZSS + static Huffman coder for -lh5-/-lh6-/-lh7-: a hash-chain lazy matcher, or for the smallest
+// output a binary-tree optimal parse; entropy-guided block splitting; the matching block decoder.
 #include "lh_codec.h"
 
 #include <algorithm>
@@ -96,6 +96,11 @@ constexpr int kHashBits = 16;
 constexpr std::size_t kHashBytes = 4;
 constexpr int kTooFar = 4096;  // a 3-byte match further away costs more than three literals
 constexpr std::uint64_t kJudgeAfter = 1 << 20;  // input coded before an incompressible member is stored
+// The optimal parse.
+constexpr int kHash3Bits = 15;
+constexpr std::size_t kNear3 = 8192;         // a 3-byte match further away hardly ever pays
+constexpr std::size_t kSegment = 64 * 1024;  // bytes whose path is chosen at once
+constexpr std::uint32_t kPriceUnit = 8;      // prices are in eighths of a bit
 
 inline int position_code(std::uint32_t offset) { return offset ? std::bit_width(offset) : 0; }
 
@@ -205,6 +210,10 @@ Status lh_decode(const MethodParams& params, ChunkSource& source, std::uint64_t 
     return Status::ok();
 }
 
+struct Match {
+    std::uint16_t len, dist;
+};
+
 struct LhEncoder::Impl {
     MethodParams params;
     EncoderTuning tuning;
@@ -225,13 +234,27 @@ struct LhEncoder::Impl {
     std::uint64_t progress_total = 0;
     bool may_give_up = false;  // the caller can rewind and store instead
 
+    // Optimal parse: the matches of a segment, position by position, and the cheapest path.
+    std::vector<std::int32_t> head3, tree;
+    std::vector<Match> found;
+    std::vector<std::uint32_t> found_start;
+    std::vector<std::uint32_t> cost;
+    std::vector<Match> step;
+    std::uint32_t lit_price[256] = {}, len_price[kMaxMatch + 1] = {}, pos_price[kMaxPositionCodes] = {};
+
     Impl(const MethodParams& p, const EncoderTuning& t) : params(p), tuning(t) {
         window = std::size_t{1} << p.dict_bits;
         max_dist = window - 1;
         capacity = 2 * window + 1 + kLookBytes;
         buf.assign(capacity + 16, 0);
         head.assign(std::size_t{1} << kHashBits, -1);
-        prev.assign(window, -1);
+        if (t.optimal) {
+            // The tree needs no clearing between members: only nodes reached from head are read.
+            head3.assign(std::size_t{1} << kHash3Bits, -1);
+            tree.assign(2 * window, -1);
+        } else {
+            prev.assign(window, -1);
+        }
         codes.resize(kMaxBlockCodes + kChunkTokens);
         offsets.resize(kMaxBlockCodes + kChunkTokens);
     }
@@ -251,8 +274,7 @@ struct LhEncoder::Impl {
     // Keeps the window behind pos and tops the buffer up. Returns the shift applied.
     Status fill(std::size_t& shift) {
         shift = 0;
-        // By whole windows only: the chains are indexed by position modulo the window, and any
-        // other shift would leave every link in the wrong slot.
+        // Whole windows only: the chains and the tree are indexed by position modulo the window.
         if (capacity - avail < kLookBytes / 2 && pos >= 2 * window + 1) {
             shift = (pos - (window + 1)) & ~(window - 1);
             std::memmove(buf.data(), buf.data() + shift, avail - shift);
@@ -261,6 +283,8 @@ struct LhEncoder::Impl {
             const auto s = static_cast<std::int32_t>(shift);
             for (auto& v : head) v = v >= s ? v - s : -1;
             for (auto& v : prev) v = v >= s ? v - s : -1;
+            for (auto& v : head3) v = v >= s ? v - s : -1;
+            for (auto& v : tree) v = v >= s ? v - s : -1;
         }
         while (avail < capacity && !eof) {
             std::size_t got = 0;
@@ -475,6 +499,216 @@ struct LhEncoder::Impl {
         return consumed >= kJudgeAfter && out->bytes() + consumed / 256 >= consumed;
     }
 
+    // ---- optimal parse: every position's matches, then the cheapest path through them ----
+
+    std::uint32_t hash3_at(std::size_t p) const {
+        const std::uint32_t v = buf[p] | buf[p + 1] << 8 | buf[p + 2] << 16;
+        return (v * 2654435761u) >> (32 - kHash3Bits);
+    }
+
+    // Puts p into the tables and collects its matches of at most `limit` bytes: each one longer
+    // than the one before, at the nearest distance found for that length.
+    std::size_t find_matches(std::size_t p, std::size_t limit, Match* found_here) {
+        std::size_t count = 0, best = kMinMatch - 1;
+        const std::uint8_t* s = buf.data() + p;
+        auto keep = [&](std::size_t len, std::size_t dist) {
+            while (count > 0 && found_here[count - 1].dist >= dist) --count;
+            found_here[count++] = {static_cast<std::uint16_t>(len), static_cast<std::uint16_t>(dist)};
+            best = len;
+        };
+        if (p + 3 <= avail) {
+            // The tree is keyed on 4 bytes; a near 3-byte match comes from a table of its own.
+            const std::uint32_t h3 = hash3_at(p);
+            const std::int32_t near = head3[h3];
+            head3[h3] = static_cast<std::int32_t>(p);
+            if (near >= 0 && p - static_cast<std::size_t>(near) <= std::min(kNear3, max_dist) && limit >= kMinMatch) {
+                const std::uint8_t* m = buf.data() + near;
+                if (m[0] == s[0] && m[1] == s[1] && m[2] == s[2]) keep(match_length(s, m, limit), p - static_cast<std::size_t>(near));
+            }
+        }
+        if (p + kHashBytes > avail) return count;
+
+        // A binary tree of the window's strings with this hash, ordered by their bytes. Going down
+        // it meets ever longer matches, and it is re-linked around p on the way, so that p becomes
+        // the root. Each side's common prefix with p is known, so no byte is compared twice.
+        const std::size_t ahead = std::min<std::size_t>(kMaxMatch, avail - p);
+        const std::size_t nice = std::min<std::size_t>(static_cast<std::size_t>(tuning.nice_length), ahead);
+        const std::int64_t oldest = p > max_dist ? static_cast<std::int64_t>(p - max_dist) : 0;
+        const std::uint32_t h = hash_at(p);
+        std::int32_t candidate = head[h];
+        head[h] = static_cast<std::int32_t>(p);
+        std::int32_t* smaller = &tree[2 * (p & (window - 1))];
+        std::int32_t* larger = smaller + 1;
+        std::size_t len_smaller = 0, len_larger = 0;
+        for (int depth = tuning.max_chain; candidate >= oldest && depth > 0; --depth) {
+            const std::uint8_t* m = buf.data() + candidate;
+            std::int32_t* node = &tree[2 * (static_cast<std::size_t>(candidate) & (window - 1))];
+            std::size_t len = std::min(len_smaller, len_larger);
+            if (m[len] == s[len]) {
+                len += match_length(s + len, m + len, ahead - len);
+                if (std::min(len, limit) > best) keep(std::min(len, limit), p - static_cast<std::size_t>(candidate));
+                if (len >= nice) {
+                    // As long as p for as far as we look: p takes over its place and children.
+                    *smaller = node[0];
+                    *larger = node[1];
+                    return count;
+                }
+            }
+            if (m[len] < s[len]) {
+                *smaller = candidate;
+                smaller = node + 1;
+                candidate = *smaller;
+                len_smaller = len;
+            } else {
+                *larger = candidate;
+                larger = node;
+                candidate = *larger;
+                len_larger = len;
+            }
+        }
+        *smaller = *larger = -1;
+        return count;
+    }
+
+    // Collects the matches of the segment's n positions. Inside a match of nice_length or more,
+    // positions only go into the tables: a path through them would hardly be cheaper.
+    void gather(std::size_t n) {
+        found.clear();
+        found_start.resize(n + 1);
+        Match here[kMaxMatch];
+        std::size_t skip = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            found_start[i] = static_cast<std::uint32_t>(found.size());
+            if (skip) {
+                --skip;
+                find_matches(pos + i, 0, here);
+                continue;
+            }
+            const std::size_t count = find_matches(pos + i, std::min<std::size_t>(kMaxMatch, n - i), here);
+            if (count == 0) continue;
+            found.insert(found.end(), here, here + count);
+            if (here[count - 1].len >= tuning.nice_length) skip = here[count - 1].len - 1u;
+        }
+        found_start[n] = static_cast<std::uint32_t>(found.size());
+    }
+
+    std::uint32_t dist_price(std::uint32_t dist) const {
+        const int p = position_code(dist - 1);
+        return pos_price[p] + (p > 1 ? static_cast<std::uint32_t>(p - 1) * kPriceUnit : 0);
+    }
+
+    // The cheapest path from each position to the segment's end, under the current prices,
+    // worked out from the end back. A match may be taken at any length up to the one found.
+    void price_path(std::size_t n) {
+        cost.resize(n + 1);
+        step.resize(n + 1);
+        cost[n] = 0;
+        const std::uint8_t* s = buf.data() + pos;
+        for (std::size_t i = n; i-- > 0;) {
+            std::uint32_t best = lit_price[s[i]] + cost[i + 1];
+            Match choice{1, 0};
+            std::size_t len = kMinMatch;
+            for (std::uint32_t k = found_start[i]; k < found_start[i + 1]; ++k) {
+                const Match m = found[k];
+                const std::uint32_t dp = dist_price(m.dist);
+                for (; len <= m.len; ++len) {
+                    const std::uint32_t c = len_price[len] + dp + cost[i + len];
+                    if (c < best) {
+                        best = c;
+                        choice = {static_cast<std::uint16_t>(len), m.dist};
+                    }
+                }
+            }
+            cost[i] = best;
+            step[i] = choice;
+        }
+    }
+
+    void count_path(std::size_t n, Frequencies& f) const {
+        f.clear();
+        for (std::size_t i = 0; i < n; i += step[i].len) {
+            const Match m = step[i];
+            if (m.len == 1) {
+                ++f.c[buf[pos + i]];
+            } else {
+                ++f.c[m.len - kMinMatch + 256];
+                ++f.p[position_code(m.dist - 1u)];
+            }
+        }
+    }
+
+    // Prices in eighths of a bit from how often each symbol was used; an unused one is priced
+    // as rarer than any used one, not as impossible.
+    static void set_prices(const std::uint32_t* freq, int n, std::uint32_t* price) {
+        std::uint64_t total = 0;
+        for (int i = 0; i < n; ++i) total += freq[i];
+        const double log_total = std::log2(static_cast<double>(total) + 1);
+        for (int i = 0; i < n; ++i) {
+            const double bits = freq[i] ? log_total - std::log2(static_cast<double>(freq[i])) : log_total + 2;
+            price[i] = static_cast<std::uint32_t>(std::clamp(bits, 1.0, double{kMaxCodeLength}) * kPriceUnit + 0.5);
+        }
+    }
+
+    void set_prices(const Frequencies& f) {
+        std::uint32_t c_price[kNC];
+        set_prices(f.c, kNC, c_price);
+        std::memcpy(lit_price, c_price, sizeof lit_price);
+        for (int len = kMinMatch; len <= kMaxMatch; ++len) len_price[len] = c_price[len - kMinMatch + 256];
+        set_prices(f.p, params.position_codes, pos_price);
+    }
+
+    // Before anything was coded: literals as the segment's bytes go, short matches commoner than
+    // long ones, every distance class alike.
+    void default_prices(std::size_t n) {
+        Frequencies f;
+        f.clear();
+        for (std::size_t i = 0; i < n; ++i) ++f.c[buf[pos + i]];
+        for (int len = kMinMatch; len <= kMaxMatch; ++len)
+            f.c[len - kMinMatch + 256] = static_cast<std::uint32_t>(n / 64 / static_cast<std::size_t>(len * len / 8 + 1) + 1);
+        for (int p = 0; p < params.position_codes; ++p) f.p[p] = static_cast<std::uint32_t>(n / 64 + 1);
+        set_prices(f);
+    }
+
+    // A segment is parsed under the prices the one before it left. The first has only guesses,
+    // so it is parsed again under the prices of its own first path.
+    Status run_optimal(std::uint64_t give_up_at) {
+        std::fill(head3.begin(), head3.end(), -1);
+        bool priced = false;
+        for (;;) {
+            if (avail - pos < kSegment + kMaxMatch && !eof) {
+                std::size_t shift = 0;
+                LZH_TRY(fill(shift));
+            }
+            if (pos >= avail) break;
+            const std::size_t n = std::min(avail - pos, kSegment);
+            gather(n);
+            const int passes = priced ? 1 : 2;
+            if (!priced) default_prices(n);
+            priced = true;
+            Frequencies f;
+            for (int pass = 0; pass < passes; ++pass) {
+                price_path(n);
+                count_path(n, f);
+                set_prices(f);
+            }
+            for (std::size_t i = 0; i < n; i += step[i].len) {
+                if (step[i].len == 1) emit_literal(buf[pos + i]);
+                else emit_match(step[i].len, step[i].dist);
+                if (tokens - block_tokens >= kChunkTokens) {
+                    close_chunk();
+                    if (out->bytes() >= give_up_at || gains_nothing()) {
+                        result->gave_up = true;
+                        return out->status();
+                    }
+                }
+            }
+            pos += n;
+        }
+        close_chunk();
+        if (block_tokens) send_block(block_tokens, block_freq);
+        return out->finish();
+    }
+
     Status run(std::uint64_t give_up_at) {
         may_give_up = give_up_at != UINT64_MAX;
         std::fill(head.begin(), head.end(), -1);
@@ -483,6 +717,7 @@ struct LhEncoder::Impl {
         tokens = block_tokens = 0;
         block_freq.clear();
         chunk_freq.clear();
+        if (tuning.optimal) return run_optimal(give_up_at);
 
         std::size_t match_len = kMinMatch - 1, match_start = 0;
         bool pending = false;
@@ -539,8 +774,12 @@ struct LhEncoder::Impl {
     }
 };
 
-LhEncoder::LhEncoder(const MethodParams& params)
-    : LhEncoder(params, params.dict_bits >= 15 ? EncoderTuning{64, 32, 128, 64} : EncoderTuning{64, 16, 128, 32}) {}
+EncoderTuning encoder_tuning(const MethodParams& params, bool smallest) {
+    if (smallest) return {24, 0, kMaxMatch, 0, true};
+    return params.dict_bits >= 15 ? EncoderTuning{64, 32, 128, 64} : EncoderTuning{64, 16, 128, 32};
+}
+
+LhEncoder::LhEncoder(const MethodParams& params) : LhEncoder(params, encoder_tuning(params, false)) {}
 
 LhEncoder::LhEncoder(const MethodParams& params, const EncoderTuning& tuning)
     : impl_(std::make_unique<Impl>(params, tuning)) {}

@@ -102,7 +102,7 @@ struct Writer::Impl {
         bool stored = params == nullptr;
         if (params) {
             const bool can_rewind = data.rewind();
-            if (!encoder) encoder = std::make_unique<detail::LhEncoder>(*params);
+            if (!encoder) encoder = std::make_unique<detail::LhEncoder>(*params, detail::encoder_tuning(*params, options.smallest));
             CountingOutput counted(out);
             detail::EncodeResult r;
             // Without a way back to the start the compressed form has to stay, bigger or not.

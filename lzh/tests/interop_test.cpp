@@ -54,11 +54,11 @@ void make_tree(const fs::path& root) {
     write_file(root / "mail/big.mbox", big);
 }
 
-class LhasaReadsOurs : public ::testing::TestWithParam<std::tuple<Method, int>> {};
+class LhasaReadsOurs : public ::testing::TestWithParam<std::tuple<Method, int, bool>> {};
 
 TEST_P(LhasaReadsOurs, ListsTestsAndExtractsByteForByte) {
     if (!have_tool("lhasa")) GTEST_SKIP() << "lhasa not installed";
-    auto [method, level] = GetParam();
+    auto [method, level, smallest] = GetParam();
     TempDir tmp;
     make_tree(tmp / "src");
     FileSystem fsys;
@@ -68,6 +68,7 @@ TEST_P(LhasaReadsOurs, ListsTestsAndExtractsByteForByte) {
     PackOptions options;
     options.writer.method = method;
     options.writer.header_level = level;
+    options.writer.smallest = smallest;
     ASSERT_TRUE(pack_folder(fsys, names, tmp / "src", out, options).is_ok());
     ASSERT_TRUE(out.close().is_ok());
 
@@ -84,11 +85,12 @@ TEST_P(LhasaReadsOurs, ListsTestsAndExtractsByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, LhasaReadsOurs,
-                         ::testing::Values(std::tuple{Method::Lh5, 2}, std::tuple{Method::Lh6, 2}, std::tuple{Method::Lh7, 2},
-                                           std::tuple{Method::Lh7, 1}, std::tuple{Method::Lh0, 2}),
+                         ::testing::Values(std::tuple{Method::Lh5, 2, false}, std::tuple{Method::Lh6, 2, false},
+                                           std::tuple{Method::Lh7, 2, false}, std::tuple{Method::Lh7, 1, false},
+                                           std::tuple{Method::Lh0, 2, false}, std::tuple{Method::Lh7, 2, true}),
                          [](const auto& info) {
                              return std::string(method_id(std::get<0>(info.param))).substr(1, 3) + "_level" +
-                                    std::to_string(std::get<1>(info.param));
+                                    std::to_string(std::get<1>(info.param)) + (std::get<2>(info.param) ? "_smallest" : "");
                          });
 
 // Names Shift-JIS cannot write (in a folder whose own name it cannot write) come back exactly with us; lhasa,

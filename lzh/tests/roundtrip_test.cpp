@@ -55,12 +55,23 @@ std::vector<Input> edge_inputs() {
     return v;
 }
 
-class RoundTrip : public ::testing::TestWithParam<Method> {};
+// Every method with its usual parse, and the optimal parse where the window is largest and smallest.
+struct Coding {
+    Method method;
+    bool smallest;
+};
+
+class RoundTrip : public ::testing::TestWithParam<Coding> {
+protected:
+    Bytes pack(const std::vector<Member>& members) const {
+        return make_archive(members, GetParam().method, 2, GetParam().smallest);
+    }
+};
 
 TEST_P(RoundTrip, EdgeInputsComeBackByteForByte) {
     for (const auto& input : edge_inputs()) {
         SCOPED_TRACE(input.label);
-        Bytes archive = make_archive({{"f.bin", input.data}}, GetParam());
+        Bytes archive = pack({{"f.bin", input.data}});
         std::vector<Member> back;
         std::vector<Entry> entries;
         ASSERT_TRUE(read_archive(archive, back, &entries).is_ok());
@@ -79,20 +90,35 @@ TEST_P(RoundTrip, IncompressibleDataIsStoredAndCompressibleIsNot) {
     Bytes noisy_start = random_bytes(300000, 10);
     const Bytes text = text_bytes(3 << 20, 11);
     noisy_start.insert(noisy_start.end(), text.begin(), text.end());
-    ASSERT_TRUE(read_archive(make_archive({{"r", random_bytes(100000, 9)}, {"t", text_bytes(100000, 9)},
-                                           {"R", random_bytes(3 << 20, 10)}, {"n", noisy_start}}, GetParam()),
+    ASSERT_TRUE(read_archive(pack({{"r", random_bytes(100000, 9)}, {"t", text_bytes(100000, 9)},
+                                   {"R", random_bytes(3 << 20, 10)}, {"n", noisy_start}}),
                              back, &entries).is_ok());
     EXPECT_EQ(entries[0].method, Method::Lh0);
-    EXPECT_EQ(entries[1].method, GetParam());
+    EXPECT_EQ(entries[1].method, GetParam().method);
     EXPECT_LT(entries[1].packed_size, 100000u / 2);
     EXPECT_EQ(entries[2].method, Method::Lh0);
     EXPECT_EQ(back[2].data, random_bytes(3 << 20, 10));
-    EXPECT_EQ(entries[3].method, GetParam());
+    EXPECT_EQ(entries[3].method, GetParam().method);
     EXPECT_EQ(back[3].data, noisy_start);
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip, ::testing::Values(Method::Lh5, Method::Lh6, Method::Lh7),
-                         [](const auto& info) { return std::string(method_id(info.param)).substr(1, 3); });
+INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip,
+                         ::testing::Values(Coding{Method::Lh5, false}, Coding{Method::Lh6, false}, Coding{Method::Lh7, false},
+                                           Coding{Method::Lh5, true}, Coding{Method::Lh7, true}),
+                         [](const auto& info) {
+                             return std::string(method_id(info.param.method)).substr(1, 3) + (info.param.smallest ? "_smallest" : "");
+                         });
+
+// What the slower parse is for: the same text, in fewer bytes.
+TEST(SmallestParse, PacksTextSmallerThanTheUsualOne) {
+    const Bytes text = text_bytes(400000, 12);
+    std::vector<Entry> usual, smallest;
+    std::vector<Member> back;
+    ASSERT_TRUE(read_archive(make_archive({{"t", text}}, Method::Lh7), back, &usual).is_ok());
+    ASSERT_TRUE(read_archive(make_archive({{"t", text}}, Method::Lh7, 2, true), back, &smallest).is_ok());
+    EXPECT_EQ(back[0].data, text);
+    EXPECT_LT(smallest[0].packed_size, usual[0].packed_size);
+}
 
 // An input that cannot rewind must still produce a valid archive, even when it grows.
 class OneWayInput : public InputStream {

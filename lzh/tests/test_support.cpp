@@ -73,11 +73,12 @@ Bytes text_bytes(std::size_t n, std::uint32_t seed) {
     return b;
 }
 
-Bytes make_archive(const std::vector<Member>& members, Method method, int level) {
+Bytes make_archive(const std::vector<Member>& members, Method method, int level, bool smallest) {
     MemoryOutputStream out;
     WriterOptions options;
     options.method = method;
     options.header_level = level;
+    options.smallest = smallest;
     Writer writer(out, options);
     for (const auto& m : members) {
         MemberInfo info{m.name, 1700000000, attr::Archive, m.data.size()};

@@ -39,7 +39,8 @@ struct Member {
 };
 
 // Builds an archive in memory.
-Bytes make_archive(const std::vector<Member>& members, Method method = Method::Lh7, int level = 2);
+Bytes make_archive(const std::vector<Member>& members, Method method = Method::Lh7, int level = 2,
+                   bool smallest = false);
 
 // Reads every member back; returns the first failure.
 Status read_archive(const Bytes& archive, std::vector<Member>& members, std::vector<Entry>* entries = nullptr);

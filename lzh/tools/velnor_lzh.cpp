@@ -10,7 +10,7 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: velnor-lzh c ARCHIVE FOLDER [-m lh5|lh6|lh7] [-l 1|2]\n"
+    std::fputs("usage: velnor-lzh c ARCHIVE FOLDER [-m lh5|lh6|lh7] [-l 1|2] [-s]   (-s: smallest, slower)\n"
                "       velnor-lzh l ARCHIVE\n"
                "       velnor-lzh t ARCHIVE\n"
                "       velnor-lzh x ARCHIVE FOLDER\n",
@@ -33,7 +33,7 @@ lzh::NameCodec& name_codec() {
     return codec;
 }
 
-int create(const char* archive, const char* folder, lzh::Method method, int level) {
+int create(const char* archive, const char* folder, lzh::Method method, int level, bool smallest) {
     lzh::FileSystem fs;
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) return fail(lzh::Status::io_error(std::string("not a folder: ") + folder));
@@ -45,6 +45,7 @@ int create(const char* archive, const char* folder, lzh::Method method, int leve
     lzh::PackOptions options;
     options.writer.method = method;
     options.writer.header_level = level;
+    options.writer.smallest = smallest;
     lzh::Status s = lzh::pack_folder(fs, name_codec(), folder, out, options);
     lzh::Status closed = out.close();
     if (s.is_ok()) s = closed;
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
             if (argc < 4) return usage();
             lzh::Method method = lzh::Method::Lh7;
             int level = 2;
+            bool smallest = false;
             for (int i = 4; i < argc; ++i) {
                 std::string opt = argv[i];
                 if (opt == "-m" && i + 1 < argc) {
@@ -116,11 +118,13 @@ int main(int argc, char** argv) {
                 } else if (opt == "-l" && i + 1 < argc) {
                     level = std::atoi(argv[++i]);
                     if (level != 1 && level != 2) return usage();
+                } else if (opt == "-s") {
+                    smallest = true;
                 } else {
                     return usage();
                 }
             }
-            return create(argv[2], argv[3], method, level);
+            return create(argv[2], argv[3], method, level, smallest);
         }
         case 'l': return argc == 3 ? list(argv[2]) : usage();
         case 't': return argc == 3 ? test(argv[2]) : usage();

@@ -41,6 +41,7 @@ namespace fs = std::filesystem;
 namespace {
 
 ArchiveProgress mProgress;
+bool mSmallest = false;
 
 // Archives keep Unix seconds; Windows counts 100 ns ticks from 1601.
 constexpr uint64_t kTicksAtUnixEpoch = 116444736000000000ull;
@@ -421,6 +422,7 @@ int mPack(const fs::path& archive, const fs::path& source, const PackList& list,
     lzh::PackOptions options;
     options.writer.method = lzh::Method::Lh7;
     options.writer.header_level = 2;
+    options.writer.smallest = mSmallest;
     options.progress = mProgress;
     s = lzh::pack_folder(files, names, source, out, options);
     const lzh::Status closed = out.close();
@@ -511,6 +513,8 @@ int mUnpack(const fs::path& archive, const fs::path& destination, bool keepAttri
 }  // namespace
 
 void gSetArchiveProgress(ArchiveProgress progress) { mProgress = std::move(progress); }
+
+void gSetArchiveSmallest(bool smallest) { mSmallest = smallest; }
 
 int Unlha(HWND, const char* commandLine, char* output, DWORD size) {
   try {

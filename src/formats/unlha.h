@@ -22,3 +22,7 @@ enum UnlhaResult : int {
 // Progress of the running command (bytes done, bytes total); returning false stops it. Empty for none.
 using ArchiveProgress = std::function<bool(uint64_t done, uint64_t total)>;
 void gSetArchiveProgress(ArchiveProgress progress);
+
+// With true, "u" takes several times as long for an archive a few per cent smaller: for a set bound for floppy
+// disks, where every byte is one more disk to feed. False until set.
+void gSetArchiveSmallest(bool smallest);

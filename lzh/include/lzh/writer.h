@@ -14,6 +14,9 @@ struct WriterOptions {
     Method method = Method::Lh7;  // Lh0, Lh5, Lh6 or Lh7
     int header_level = 2;         // 1 or 2
     std::uint8_t os_id = 'M';
+    // Spend several times the time for an archive a few per cent smaller (-lh5- to -lh7-), where
+    // every byte costs, as on floppy disks.
+    bool smallest = false;
 };
 
 // What the caller says about a member; sizes, CRC and method are filled in by the writer.
