@@ -319,6 +319,10 @@ struct LhEncoder::Impl {
         return limit;
     }
 
+    static int gain(std::size_t len, std::size_t dist) {
+        return 4 * static_cast<int>(len) - std::bit_width(dist);
+    }
+
     std::size_t longest_match(std::int32_t candidate, std::size_t best, std::size_t lookahead,
                               std::size_t& match_start) const {
         int chain = tuning.max_chain;
@@ -332,7 +336,10 @@ struct LhEncoder::Impl {
             const std::uint8_t* m = buf.data() + candidate;
             if (m[best] != s[best] || m[best - 1] != s[best - 1] || m[0] != s[0] || m[1] != s[1]) continue;
             std::size_t len = match_length(s, m, max_len);
-            if (len > best) {
+            // The chain runs from near to far, and a farther match costs more bits for its
+            // position: it must be longer by enough to pay for them, counting a byte as 4 bits.
+            if (len > best && (best < kMinMatch || gain(len, pos - static_cast<std::size_t>(candidate)) >
+                                                       gain(best, pos - match_start))) {
                 best = len;
                 match_start = static_cast<std::size_t>(candidate);
                 if (len >= nice) break;
