@@ -454,7 +454,9 @@ public:
     bool dropped(std::uint64_t member) const { return dropped_.load() == member; }
 
 private:
-    static constexpr std::size_t kInFlight = 2u << 20;
+    // Two blocks: decoding runs far ahead of the disk side anyway, and every waiting job holds a whole
+    // block, however small its file, so a longer queue only holds memory.
+    static constexpr std::size_t kInFlight = 2 * BlockPool::kBlock;
 
     void run() {
         for (;;) {
