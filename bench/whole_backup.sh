@@ -53,8 +53,8 @@ wine_unpack_s="${timing%% *}"
 rm -rf "$ref/unpacked" && mkdir -p "$ref/unpacked"
 timed "$VELNOR_ROOT/build-native/velnor-lzh" x "$ref/ours.lzh" "$ref/unpacked"
 native_unpack_s="${timing%% *}"
-files=$(find "$docs" -type f | wc -l)
-crowded=$(find "$docs" -type f -printf '%h\n' | sort | uniq -c | sort -rn | awk 'NR == 1 { print $1 }')
+read -r files crowded < <(find "$docs" -type f -printf '%h\n' | sort | uniq -c |
+  awk '{ n += $1; if ($1 > most) most = $1 } END { print n + 0, most + 0 }')
 rm -rf "$ref"
 
 calc() { awk "BEGIN { printf \"%.2f\", $1 }"; }

@@ -319,8 +319,9 @@ struct LhEncoder::Impl {
         return limit;
     }
 
+    // A match's worth against the bits of its position code, counting a byte as 4 bits.
     static int gain(std::size_t len, std::size_t dist) {
-        return 4 * static_cast<int>(len) - std::bit_width(dist);
+        return 4 * static_cast<int>(len) - position_code(static_cast<std::uint32_t>(dist - 1));
     }
 
     std::size_t longest_match(std::int32_t candidate, std::size_t best, std::size_t lookahead,
@@ -337,7 +338,8 @@ struct LhEncoder::Impl {
             if (m[best] != s[best] || m[best - 1] != s[best - 1] || m[0] != s[0] || m[1] != s[1]) continue;
             std::size_t len = match_length(s, m, max_len);
             // The chain runs from near to far, and a farther match costs more bits for its
-            // position: it must be longer by enough to pay for them, counting a byte as 4 bits.
+            // position: it must be longer by enough to pay for them. The match to beat may be the
+            // one still pending from the position before.
             if (len > best && (best < kMinMatch || gain(len, pos - static_cast<std::size_t>(candidate)) >
                                                        gain(best, pos - match_start))) {
                 best = len;
