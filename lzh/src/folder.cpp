@@ -80,8 +80,10 @@ Status FileSystem::open_write(const fs::path& file, std::unique_ptr<SeekableOutp
 }
 
 Status FileSystem::create_new(const fs::path& file, std::unique_ptr<SeekableOutputStream>& stream, bool& existed) {
-    existed = exists(file);
-    return existed ? Status::ok() : open_write(file, stream);
+    auto out = std::make_unique<FileOutputStream>();
+    LZH_TRY(out->create_new(file, existed));
+    if (!existed) stream = std::move(out);
+    return Status::ok();
 }
 
 Status FileSystem::close_write(std::unique_ptr<SeekableOutputStream>& stream) {

@@ -7,6 +7,8 @@
 
 #include "lzh/crc16.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -150,6 +152,34 @@ FileOutputStream::~FileOutputStream() {
 Status FileOutputStream::open(const std::filesystem::path& path) {
     if (file_) std::fclose(file_);
     file_ = open_file(path, true);
+    if (!file_) return errno_status("cannot create file");
+    return Status::ok();
+}
+
+Status FileOutputStream::create_new(const std::filesystem::path& path, bool& existed) {
+    existed = false;
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+#ifdef _WIN32
+    const int fd = _wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+    if (fd < 0) {
+        // Windows answers "access denied" for a name that a folder or a file being deleted holds.
+        const int error = errno;
+        std::error_code ec;
+        existed = error == EEXIST || (error == EACCES && std::filesystem::exists(path, ec));
+        errno = error;
+        return existed ? Status::ok() : errno_status("cannot create file");
+    }
+#ifdef _WIN32
+    file_ = _fdopen(fd, "w+b");
+    if (!file_) _close(fd);
+#else
+    file_ = fdopen(fd, "w+b");
+    if (!file_) ::close(fd);
+#endif
     if (!file_) return errno_status("cannot create file");
     return Status::ok();
 }

@@ -32,7 +32,7 @@ public:
     virtual Status open_write(const std::filesystem::path& file,
                               std::unique_ptr<SeekableOutputStream>& stream);
     // Creates `file` for writing only when nothing of that name stands there; otherwise sets `existed` and
-    // leaves it alone. The default asks first; a platform that creates exclusively in one call overrides it.
+    // leaves it alone. The default creates exclusively, in one call.
     virtual Status create_new(const std::filesystem::path& file, std::unique_ptr<SeekableOutputStream>& stream,
                               bool& existed);
     // Flushes and closes a stream from open_write or create_new; must report a failed final write.

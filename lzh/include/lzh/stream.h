@@ -110,6 +110,9 @@ class FileOutputStream final : public SeekableOutputStream {
 public:
     ~FileOutputStream() override;
     Status open(const std::filesystem::path& path);  // creates or truncates
+    // Creates the file only when nothing of that name stands there, in one call, so that nothing that
+    // appears meanwhile is truncated; otherwise sets `existed` and opens nothing.
+    Status create_new(const std::filesystem::path& path, bool& existed);
     Status write(const std::uint8_t* data, std::size_t size) override;
     Status tell(std::uint64_t& position) override;
     Status seek(std::uint64_t position) override;
