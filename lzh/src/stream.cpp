@@ -91,6 +91,31 @@ std::FILE* open_file(const std::filesystem::path& path, bool write) {
 #endif
 }
 
+// Creates the file only when the name is free, in one call. Null with `existed` set when it is taken; a
+// folder or a file being deleted holds a name as "access denied" on Windows.
+std::FILE* create_file(const std::filesystem::path& path, bool& existed) {
+#ifdef _WIN32
+    const int fd = _wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+    if (fd < 0) {
+        const int error = errno;
+        std::error_code ec;
+        existed = error == EEXIST || (error == EACCES && std::filesystem::exists(path, ec));
+        errno = error;
+        return nullptr;
+    }
+#ifdef _WIN32
+    std::FILE* f = _fdopen(fd, "w+b");
+    if (!f) _close(fd);
+#else
+    std::FILE* f = fdopen(fd, "w+b");
+    if (!f) ::close(fd);
+#endif
+    return f;
+}
+
 int seek_file(std::FILE* f, std::uint64_t pos, int whence) {
 #ifdef _WIN32
     return _fseeki64(f, static_cast<long long>(pos), whence);
@@ -157,30 +182,10 @@ Status FileOutputStream::open(const std::filesystem::path& path) {
 }
 
 Status FileOutputStream::create_new(const std::filesystem::path& path, bool& existed) {
-    existed = false;
     if (file_) std::fclose(file_);
-    file_ = nullptr;
-#ifdef _WIN32
-    const int fd = _wopen(path.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-    if (fd < 0) {
-        // Windows answers "access denied" for a name that a folder or a file being deleted holds.
-        const int error = errno;
-        std::error_code ec;
-        existed = error == EEXIST || (error == EACCES && std::filesystem::exists(path, ec));
-        errno = error;
-        return existed ? Status::ok() : errno_status("cannot create file");
-    }
-#ifdef _WIN32
-    file_ = _fdopen(fd, "w+b");
-    if (!file_) _close(fd);
-#else
-    file_ = fdopen(fd, "w+b");
-    if (!file_) ::close(fd);
-#endif
-    if (!file_) return errno_status("cannot create file");
+    existed = false;
+    file_ = create_file(path, existed);
+    if (!file_ && !existed) return errno_status("cannot create file");
     return Status::ok();
 }
 
